@@ -1,0 +1,30 @@
+// The report runs: one pipeline (stock pass, four period passes, Top-20
+// list, message, attachment, dispatch) that the weekly run and, once a
+// month, the monthly run carry out with their own plans.
+#ifndef SARVILAX_APP_REPORT_RUN_H_
+#define SARVILAX_APP_REPORT_RUN_H_
+
+#include "app/run_context.h"
+#include "delivery/dispatch.h"
+#include "reports/report_plan.h"
+
+namespace sarvilax {
+
+inline constexpr char kMonthlySettingSection[] = "Tilasto";
+inline constexpr char kMonthlySettingKey[] = "SarvilaxKK";
+
+// Runs plan from the stock pass to the dispatch. Throws Error on the first
+// failure; the work files of the failed run stay where they are.
+DispatchResult RunReport(RunContext& context, const ReportPlan& plan);
+
+// The report of the seven days up to now, sent to every recipient.
+DispatchResult RunWeeklyReport(RunContext& context);
+
+// When the previous month has not been reported yet, reports it and, as its
+// very last act, stores the month. Otherwise returns at once, touching
+// nothing. Returns the dispatch result of a due run, nothing otherwise.
+std::optional<DispatchResult> RunMonthlyReport(RunContext& context);
+
+}  // namespace sarvilax
+
+#endif  // SARVILAX_APP_REPORT_RUN_H_

@@ -1,0 +1,40 @@
+// The HTTPS transfer of relay requests. libcurl appears only behind this
+// interface (curl_transfer.cc).
+#ifndef SARVILAX_DELIVERY_HTTP_TRANSFER_H_
+#define SARVILAX_DELIVERY_HTTP_TRANSFER_H_
+
+#include <memory>
+#include <string>
+
+namespace sarvilax {
+
+// Where and how requests go. Built once per process.
+struct RelayConfig {
+  std::string base_url;        // scheme and host, e.g. https://relay.example.com
+  std::string sender_address;  // the operator's fixed sender address
+  std::string ca_file;         // extra PEM certificates to trust; empty for none
+  long timeout_seconds = 120;  // one whole transfer
+  long connect_timeout_seconds = 30;
+};
+
+// The built-in relay and sender, with SARVILAX_RELAY_URL,
+// SARVILAX_RELAY_CA and SARVILAX_RELAY_TIMEOUT applied. Throws Error for a
+// relay URL that is neither https:// nor http:// to a loopback host.
+RelayConfig RelayConfigFromEnvironment();
+
+class HttpTransfer {
+ public:
+  virtual ~HttpTransfer() = default;
+  // POSTs form_body (application/x-www-form-urlencoded) to url and returns
+  // the reply body. Any failure (refused connection, TLS, time-out, an HTTP
+  // status other than 200) gives the empty reply. Never throws.
+  virtual std::string Post(const std::string& url, const std::string& form_body) = 0;
+};
+
+// One reused libcurl handle for all requests of the process; certificates
+// and host names always verified.
+std::unique_ptr<HttpTransfer> NewCurlTransfer(const RelayConfig& config);
+
+}  // namespace sarvilax
+
+#endif  // SARVILAX_DELIVERY_HTTP_TRANSFER_H_
