@@ -12,8 +12,8 @@ namespace {
 void RunPlannedPeriod(DataFiles& files, Window& window, const PeriodPlan& period,
                       PeriodFigures& figures, StockWorkFile* work_file) {
   const int64_t first = FindFirstJournalRow(files, period.start);
-  const int64_t last = period.end ? FindFirstJournalRow(files, *period.end) - 1
-                                  : files.journal().CountRecords();
+  const int64_t last =
+      period.end ? FindFirstJournalRow(files, *period.end) - 1 : files.journal().CountRecords();
   RunPeriodPass(files, window, period.caption, first, last, figures, work_file);
 }
 
@@ -59,8 +59,8 @@ std::optional<DispatchResult> RunMonthlyReport(RunContext& context) {
   }
   context.window.SetVisible(true);
   context.window.SetTitle(kMonthlyWindowTitle);
-  DispatchResult result = RunReport(
-      context, MonthlyReportPlan(context.env, dates, context.configuration.shop_name));
+  DispatchResult result =
+      RunReport(context, MonthlyReportPlan(context.env, dates, context.configuration.shop_name));
   settings.Write(kSettingsApplication, kMonthlySettingSection, kMonthlySettingKey, report_date);
   return result;
 }

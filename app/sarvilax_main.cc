@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   sarvilax::Platform platform{sarvilax::DefaultEnv(), sarvilax::CreateWindowForThisProcess,
                               sarvilax::NewCurlTransfer, sarvilax::RelayConfigFromEnvironment};
   return sarvilax::RunSarvilax(
-      platform, command_line.empty() ? sarvilax::CommandLine::kEmpty : sarvilax::CommandLine::kGiven,
+      platform,
+      command_line.empty() ? sarvilax::CommandLine::kEmpty : sarvilax::CommandLine::kGiven,
       std::cerr);
 }

@@ -21,13 +21,13 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 void RunReports(Platform& platform, CommandLine command_line, const std::string& ini_path) {
   Env& env = platform.env;
   Configuration configuration = ParseConfiguration(env.ReadWholeFile(ini_path));
-  std::string data_directory =
-      env.Settings().Read(kSettingsApplication, "Asiakas", "Datat", "");
+  std::string data_directory = env.Settings().Read(kSettingsApplication, "Asiakas", "Datat", "");
   const RelayConfig relay = platform.relay_config();
   std::unique_ptr<Window> window = platform.make_window();
   std::unique_ptr<HttpTransfer> transfer = platform.make_transfer(relay);
-  RunContext context{env,   *window, *transfer, relay, std::move(configuration),
-                     std::move(data_directory), command_line};
+  RunContext context{
+      env,         *window, *transfer, relay, std::move(configuration), std::move(data_directory),
+      command_line};
   if (command_line == CommandLine::kEmpty) window->SetVisible(true);
   RunWeeklyReport(context);
   RunMonthlyReport(context);

@@ -20,7 +20,9 @@ class MemoryEnv : public Env {
   // Files are shared with every open handle, so a test can change a file
   // while the program reads it. Paths are used exactly as given.
   std::string& File(const std::string& path) { return *FileRef(path); }
-  void SetFile(const std::string& path, std::string contents) { *FileRef(path) = std::move(contents); }
+  void SetFile(const std::string& path, std::string contents) {
+    *FileRef(path) = std::move(contents);
+  }
   bool HasFile(const std::string& path) const { return files_.count(path) != 0; }
   void SetNow(OleDate now) { now_ = now; }
   // Settings are kept as "application/section/key" → value.

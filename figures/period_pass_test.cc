@@ -64,8 +64,8 @@ TEST_F(PeriodPassTest, NetSalesWithoutVatAndMarginOnlyForCostedRows) {
   EXPECT_EQ(f.costedNetSales, C(20));
   EXPECT_EQ(f.margin, C(8));
 
-  Row('M', 12.40, 2, 0, 24);   // uncosted: in net sales only
-  Row('M', 10.00, -1, 6, 0);   // a return at VAT 0: net equals gross
+  Row('M', 12.40, 2, 0, 24);  // uncosted: in net sales only
+  Row('M', 10.00, -1, 6, 0);  // a return at VAT 0: net equals gross
   f = PassAll();
   EXPECT_EQ(f.netSales, C(30));
   EXPECT_EQ(f.costedNetSales, C(10));
@@ -109,9 +109,9 @@ TEST_F(PeriodPassTest, TheCurrentPeriodAddsEachSaleToItsProductsWorkRecord) {
   shop_.AddProduct("B", "Banaani");
   shop_.AddProduct("A", "Appelsiini");
   Row('M', 12.40, 2, 6.00, 24, "B");
-  Row('M', 5.00, 1, 0, 0, "B");     // uncosted: no margin for the product
-  Row('M', 3.00, -1, 1, 0, "A");    // a return lowers the quantity sold
-  Row('M', 3.00, 1, 1, 0, "ZZZ");   // not in the index: period sums only
+  Row('M', 5.00, 1, 0, 0, "B");    // uncosted: no margin for the product
+  Row('M', 3.00, -1, 1, 0, "A");   // a return lowers the quantity sold
+  Row('M', 3.00, 1, 1, 0, "ZZZ");  // not in the index: period sums only
   shop_.WriteTo(env_);
   DataFiles files = DataFiles::Open(env_, "");
   StockWorkFile work(env_);

@@ -21,9 +21,9 @@ struct StockFigures {
 
 // The sums of one period of the journal.
 struct PeriodFigures {
-  int32_t customers = 0;  // "A" rows closing at least one "M" row
-  int32_t salesRows = 0;  // "M" rows
-  Currency netSales;      // VAT excluded
+  int32_t customers = 0;    // "A" rows closing at least one "M" row
+  int32_t salesRows = 0;    // "M" rows
+  Currency netSales;        // VAT excluded
   Currency costedNetSales;  // net sales of the rows whose cost is not 0
   Currency margin;          // net sale − cost over those rows
   Currency cost;            // unit cost × quantity over all "M" rows

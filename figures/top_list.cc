@@ -37,8 +37,8 @@ std::string FormatTopListLine(const StockWorkRecord& r) {
   line += RightAlign(FormatNumber(r.quantitySold, NumberPattern::kWhole), kQuantityWidth);
   line += RightAlign(DecimalPoint(FormatNumber(r.netSales, NumberPattern::kTwoDecimals)),
                      kNetSalesWidth);
-  line += RightAlign(DecimalPoint(FormatNumber(r.margin, NumberPattern::kTwoDecimals)),
-                     kMarginWidth);
+  line +=
+      RightAlign(DecimalPoint(FormatNumber(r.margin, NumberPattern::kTwoDecimals)), kMarginWidth);
   line += FormatMarginPercent(r);
   return line;
 }

@@ -31,7 +31,8 @@ TEST(TopListLineTest, LaysOutTheFieldsOn74Characters) {
   EXPECT_EQ(line.substr(49, 11), "    1234.50");
   EXPECT_EQ(line.substr(60, 9), "    50.00");
   EXPECT_EQ(line.substr(69, 5), "  4.1");
-  EXPECT_EQ(FormatTopListLine(Work("1", -2.5, 0, 0)).substr(39), "        -3       0.00     0.00  0.0");
+  EXPECT_EQ(FormatTopListLine(Work("1", -2.5, 0, 0)).substr(39),
+            "        -3       0.00     0.00  0.0");
   EXPECT_EQ(FormatTopListLine(Work("1", 0, 200, 50)).substr(69), " 25.0");
   // A value too wide for its field loses its leftmost characters.
   EXPECT_EQ(FormatTopListLine(Work("1", 0, 123456789, 0)).substr(49, 11), "23456789.00");
@@ -42,8 +43,8 @@ TEST(TopListTest, SortsByNetSalesLargestFirstKeepingTiesInOrder) {
   RecordingWindow window;
   StockWorkFile work(env);
   const std::vector<StockWorkRecord> records = {
-      Work("A", 1, 0, 0),   Work("", 0, 0, 0),       Work("B", 1, -5, 0), Work("C", 1, 100, 1),
-      Work("D", 1, 0, 0),   Work("E", 1, 100, 2),    Work("F", 1, 99.99, 0)};
+      Work("A", 1, 0, 0), Work("", 0, 0, 0),    Work("B", 1, -5, 0),   Work("C", 1, 100, 1),
+      Work("D", 1, 0, 0), Work("E", 1, 100, 2), Work("F", 1, 99.99, 0)};
   for (const StockWorkRecord& r : records) work.Append(r);
   const std::vector<std::string> top = BuildTopList(env, work, window);
   std::string order;

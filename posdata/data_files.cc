@@ -13,7 +13,9 @@ constexpr int64_t kScanBufferBytes = 1 << 20;
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+           auto lower = [](char c) {
+             return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+           };
            return lower(x) == lower(y);
          });
 }

@@ -91,7 +91,8 @@ int64_t RecordCountForLength(int64_t length, int record_length);
 
 // data_directory + name, or the same folder's entry whose name equals it
 // without regard to letter case when the exact name does not exist.
-std::string ResolveDataFilePath(Env& env, const std::string& data_directory, const std::string& name);
+std::string ResolveDataFilePath(Env& env, const std::string& data_directory,
+                                const std::string& name);
 
 }  // namespace sarvilax
 

@@ -33,25 +33,25 @@ inline constexpr int kProductRecord = 13;  // Int32
 // VARNU.002: the product master.
 namespace product_layout {
 inline constexpr int kLength = 356;
-inline constexpr int kCode = 0;             // Text(13)
-inline constexpr int kName = 13;            // Text(25)
-inline constexpr int kStockQuantity = 63;   // Currency
-inline constexpr int kUnitCost = 71;        // Currency
-inline constexpr int kLastJournalRow = 113; // Int32
+inline constexpr int kCode = 0;              // Text(13)
+inline constexpr int kName = 13;             // Text(25)
+inline constexpr int kStockQuantity = 63;    // Currency
+inline constexpr int kUnitCost = 71;         // Currency
+inline constexpr int kLastJournalRow = 113;  // Int32
 }  // namespace product_layout
 
 // VARNU.004: the journal, ordered ascending by date and time.
 namespace journal_layout {
 inline constexpr int kLength = 104;
-inline constexpr int kRowType = 0;              // Text(1)
-inline constexpr int kDate = 10;                // OleDate
-inline constexpr int kProductCode = 29;         // Text(13)
-inline constexpr int kUnitPrice = 50;           // Currency, VAT included
-inline constexpr int kQuantity = 58;            // Currency
-inline constexpr int kStockQuantityBefore = 66; // Currency
-inline constexpr int kUnitCost = 74;            // Currency
-inline constexpr int kVatPercent = 82;          // Int16
-inline constexpr int kPreviousProductRow = 84;  // Int32
+inline constexpr int kRowType = 0;               // Text(1)
+inline constexpr int kDate = 10;                 // OleDate
+inline constexpr int kProductCode = 29;          // Text(13)
+inline constexpr int kUnitPrice = 50;            // Currency, VAT included
+inline constexpr int kQuantity = 58;             // Currency
+inline constexpr int kStockQuantityBefore = 66;  // Currency
+inline constexpr int kUnitCost = 74;             // Currency
+inline constexpr int kVatPercent = 82;           // Int16
+inline constexpr int kPreviousProductRow = 84;   // Int32
 }  // namespace journal_layout
 
 struct ProductIndexRecord {

@@ -68,8 +68,8 @@ std::string LayOutAttachment(const AttachmentHeading& heading,
                              const std::vector<std::string>& top_lines) {
   const std::string equals(kReportWidth, '=');
   const std::string dashes(kReportWidth, '-');
-  std::vector<std::string> lines = {"",     heading.title_line, heading.time_line, "", equals,
-                                    kColumnTitles, equals,      ""};
+  std::vector<std::string> lines = {
+      "", heading.title_line, heading.time_line, "", equals, kColumnTitles, equals, ""};
   Totals totals;
   for (const std::string& line : top_lines) {
     lines.push_back(line);

@@ -35,7 +35,8 @@ TEST(AttachmentTest, FramesTheLinesAndTotalsThem) {
                                         Line("C", -1, -10, -2)};
   const std::vector<std::string> lines = SplitLines(LayOutAttachment(heading, top));
   ASSERT_EQ(lines.size(), 15u);
-  EXPECT_EQ(lines[1], "KAUPPA & KAHVILA M\xC4KINEN OY, LVIIKKORAPORTTI                    07.12.2026");
+  EXPECT_EQ(lines[1],
+            "KAUPPA & KAHVILA M\xC4KINEN OY, LVIIKKORAPORTTI                    07.12.2026");
   EXPECT_EQ(lines[2], "ZORVIK                        MYYNTI TOP 20                     KLO  06:15");
   EXPECT_EQ(lines[5],
             "TUOTEKOODI    TUOTTEEN NIMITYS              M\xC4\xC4R\xC4     MYYNTI     KATE  K-%");
@@ -50,7 +51,8 @@ TEST(AttachmentTest, FramesTheLinesAndTotalsThem) {
 TEST(AttachmentTest, AnEmptyListGivesATotalsLineOfZeros) {
   const std::vector<std::string> lines = SplitLines(LayOutAttachment({"t", "u"}, {}));
   ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(lines[10], "YHTEENS\xC4      TOP 20 TUOTTEET                   0       0.00     0.00  0.0");
+  EXPECT_EQ(lines[10],
+            "YHTEENS\xC4      TOP 20 TUOTTEET                   0       0.00     0.00  0.0");
 }
 
 TEST(AttachmentTest, ReplacesTheWorkFilesWithTheAttachment) {

@@ -101,8 +101,8 @@ std::vector<std::string> LayOutMessage(const ReportFigures& figures, const Messa
   AddTable(lines, texts.table_headers[0], VolumeRows(figures));
   AddTable(lines, texts.table_headers[1], SalesRows(figures));
   AddTable(lines, texts.table_headers[2], StockRows(figures));
-  const char* closing[] = {"Liitteen\xE4 on top 20 myynti tuotteittain.", "", "Terveisin", "",
-                           "Zorvik", ""};
+  const char* closing[] = {
+      "Liitteen\xE4 on top 20 myynti tuotteittain.", "", "Terveisin", "", "Zorvik", ""};
   lines.insert(lines.end(), std::begin(closing), std::end(closing));
   lines.push_back(shop_name);
   lines.emplace_back();

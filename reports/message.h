@@ -17,7 +17,7 @@ namespace sarvilax {
 inline constexpr int kReportWidth = 74;
 
 struct MessageTexts {
-  std::string heading;                      // line 4
+  std::string heading;                       // line 4
   std::array<std::string, 3> table_headers;  // lines 6, 12 and 18, 74 characters each
 };
 

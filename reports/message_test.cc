@@ -30,17 +30,16 @@ TEST(MessageTest, LaysOutTheWeeklyLetterOnTheGrid) {
   MemoryEnv env;
   env.SetNow(kRunTime);
   const ReportPlan plan = WeeklyReportPlan(env, kRunTime, "Kauppa");
-  const std::vector<std::string> lines = LayOutMessage(SampleFigures(), plan.message_texts(), "Kauppa");
+  const std::vector<std::string> lines =
+      LayOutMessage(SampleFigures(), plan.message_texts(), "Kauppa");
   ASSERT_EQ(lines.size(), 31u);
   EXPECT_EQ(lines[3],
             "T\xE4ss\xE4 on viikkoraportti ajalta 30.11.2026 KLO 06:15 - 07.12.2026 KLO 06:15");
   EXPECT_EQ(lines[5],
             "VOLYYMI           VIIKKO 2026    VIIKKO 2025   KERTYM\xC4 2026   KERTYM\xC4 2025");
   EXPECT_EQ(lines[6], std::string(74, '-'));
-  EXPECT_EQ(lines[7],
-            "- Asiakkaita           12 kpl          0 kpl        500 kpl        400 kpl");
-  EXPECT_EQ(lines[9],
-            "- Keskiostos       102.88 eur       0.00 eur       0.00 eur       0.00 eur");
+  EXPECT_EQ(lines[7], "- Asiakkaita           12 kpl          0 kpl        500 kpl        400 kpl");
+  EXPECT_EQ(lines[9], "- Keskiostos       102.88 eur       0.00 eur       0.00 eur       0.00 eur");
   EXPECT_EQ(lines[13],
             "- Tuotemyynti     1234.56 eur       0.00 eur       1235 eur  123456789 eur");
   EXPECT_EQ(lines[15],
@@ -61,8 +60,8 @@ TEST(MessageTest, LaysOutTheWeeklyLetterOnTheGrid) {
 TEST(MessageTest, TheShopNameLineIsLeftAsItIs) {
   MemoryEnv env;
   const std::string long_name(80, 'x');
-  const std::vector<std::string> lines =
-      LayOutMessage(ReportFigures(), WeeklyReportPlan(env, kRunTime, "").message_texts(), long_name);
+  const std::vector<std::string> lines = LayOutMessage(
+      ReportFigures(), WeeklyReportPlan(env, kRunTime, "").message_texts(), long_name);
   EXPECT_EQ(lines[29], long_name);
 }
 

@@ -42,14 +42,14 @@ void DeriveRatios(ReportFigures& f, const Annualising& annualising) {
   const Currency now = f.stock.stockValue;
   const Currency year_ago = f.stock.stockValueYearAgo;
   const auto& p = f.periods;
-  f.turnoverDays[kThisPeriod] = TurnoverDays(
-      ShortPeriodAnnualCost(p[kThisPeriod].cost, annualising.short_period), p[kThisPeriod].cost, now);
+  f.turnoverDays[kThisPeriod] =
+      TurnoverDays(ShortPeriodAnnualCost(p[kThisPeriod].cost, annualising.short_period),
+                   p[kThisPeriod].cost, now);
   f.turnoverDays[kLastYearPeriod] =
       TurnoverDays(ShortPeriodAnnualCost(p[kLastYearPeriod].cost, annualising.short_period),
                    p[kLastYearPeriod].cost, year_ago);
-  f.turnoverDays[kYearToDate] =
-      TurnoverDays((f.annualisingFactorYearToDate * p[kYearToDate].cost).ToDouble(),
-                   p[kYearToDate].cost, now);
+  f.turnoverDays[kYearToDate] = TurnoverDays(
+      (f.annualisingFactorYearToDate * p[kYearToDate].cost).ToDouble(), p[kYearToDate].cost, now);
   f.turnoverDays[kLastYearToDate] =
       TurnoverDays((f.annualisingFactorLastYearToDate * p[kLastYearToDate].cost).ToDouble(),
                    p[kLastYearToDate].cost, year_ago);

@@ -47,8 +47,8 @@ MessageTexts MonthlyMessageTexts(const MonthlyDates& dates) {
   const std::string name = FinnishMonthName(month);
   const std::string abbreviation = name.substr(0, 3);
   MessageTexts texts;
-  texts.heading = "T\xE4ss\xE4 on " + ToLowerCp1252(name) + "n " + FourDigitYear(year) +
-                  " kuukausiraportti";
+  texts.heading =
+      "T\xE4ss\xE4 on " + ToLowerCp1252(name) + "n " + FourDigitYear(year) + " kuukausiraportti";
   for (int t = 0; t < 3; ++t) {
     texts.table_headers[t] = PadRight(kTableTitles[t], 19) + abbreviation + " / " + Year(year) +
                              "     " + abbreviation + " / " + Year(last_year) + kCumulativeHeader +
@@ -77,9 +77,9 @@ double DaysSinceNewYear(OleDate moment) { return moment - StartOfYear(moment); }
 }  // namespace
 
 const char* FinnishMonthName(int month) {
-  static constexpr const char* kNames[] = {
-      "TAMMIKUU", "HELMIKUU", "MAALISKUU", "HUHTIKUU", "TOUKOKUU", "KES\xC4KUU",
-      "HEIN\xC4KUU", "ELOKUU", "SYYSKUU",  "LOKAKUU",  "MARRASKUU", "JOULU"};
+  static constexpr const char* kNames[] = {"TAMMIKUU", "HELMIKUU",   "MAALISKUU",   "HUHTIKUU",
+                                           "TOUKOKUU", "KES\xC4KUU", "HEIN\xC4KUU", "ELOKUU",
+                                           "SYYSKUU",  "LOKAKUU",    "MARRASKUU",   "JOULU"};
   return kNames[(month - 1) % 12];
 }
 
@@ -127,8 +127,9 @@ ReportPlan MonthlyReportPlan(Env& env, const MonthlyDates& dates, const std::str
                       DaysSinceNewYear(last_year)};
   plan.message_texts = [dates] { return MonthlyMessageTexts(dates); };
   plan.attachment_heading = [&env, dates, shop_name] {
-    const std::string month = std::string(FinnishMonthName(SplitOleDate(dates.report_date).date.month)) +
-                              " " + FourDigitYear(YearOf(dates.report_date));
+    const std::string month =
+        std::string(FinnishMonthName(SplitOleDate(dates.report_date).date.month)) + " " +
+        FourDigitYear(YearOf(dates.report_date));
     // The monthly attachment shows when it was written, read as each line is.
     const std::string title = HeadingLine(ToUpperCp1252(shop_name), month, FormatDate(env.Now()));
     return AttachmentHeading{title, ZorvikTimeLine(env.Now())};

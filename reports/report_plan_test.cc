@@ -7,7 +7,9 @@
 namespace sarvilax {
 namespace {
 
-OleDate Day(int y, int m, int d, int seconds = 0) { return MakeOleDate(CivilDate{y, m, d}, seconds); }
+OleDate Day(int y, int m, int d, int seconds = 0) {
+  return MakeOleDate(CivilDate{y, m, d}, seconds);
+}
 
 TEST(ReportPlanTest, WeeklyPeriodsAreTheWeekAndTheYearToDateAgainstAYearBefore) {
   MemoryEnv env;

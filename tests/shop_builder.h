@@ -76,11 +76,10 @@ class ShopBuilder {
   void WriteTo(MemoryEnv& env, const std::string& dir = "") const {
     std::vector<ProductIndexRecord> index = index_;
     std::sort(index.begin(), index.end(), [](const auto& a, const auto& b) {
-      return std::lexicographical_compare(a.code.begin(), a.code.end(), b.code.begin(),
-                                          b.code.end(), [](char x, char y) {
-                                            return static_cast<unsigned char>(x) <
-                                                   static_cast<unsigned char>(y);
-                                          });
+      return std::lexicographical_compare(
+          a.code.begin(), a.code.end(), b.code.begin(), b.code.end(), [](char x, char y) {
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+          });
     });
     index.insert(index.begin(), free_slots_.begin(), free_slots_.end());
     env.SetFile(dir + kIndexFileName, Encode(index, index_layout::kLength, EncodeIndexRecord));
