@@ -17,9 +17,10 @@ void RunPlannedPeriod(DataFiles& files, Window& window, const PeriodPlan& period
   RunPeriodPass(files, window, period.caption, first, last, figures, work_file);
 }
 
-// The stock pass, the four period passes (the first also feeds the work
-// file) and the Top-20 work file. Every file is closed on return.
-void ComputeFigures(RunContext& context, const ReportPlan& plan, ReportFigures& figures) {
+}  // namespace
+
+ReportFigures ComputeReportFigures(RunContext& context, const ReportPlan& plan) {
+  ReportFigures figures;
   DataFiles files = DataFiles::Open(context.env, context.data_directory);
   StockWorkFile work_file(context.env);
   RunStockPass(files, work_file, context.window, plan.comparison_date, figures.stock);
@@ -28,13 +29,11 @@ void ComputeFigures(RunContext& context, const ReportPlan& plan, ReportFigures& 
                      c == kThisPeriod ? &work_file : nullptr);
   }
   BuildTopList(context.env, work_file, context.window);
+  return figures;
 }
 
-}  // namespace
-
 DispatchResult RunReport(RunContext& context, const ReportPlan& plan) {
-  ReportFigures figures;
-  ComputeFigures(context, plan, figures);
+  ReportFigures figures = ComputeReportFigures(context, plan);
   DeriveRatios(figures, plan.annualising);
   const std::vector<std::string> message =
       LayOutMessage(figures, plan.message_texts(), context.configuration.shop_name);

@@ -13,6 +13,11 @@ namespace sarvilax {
 inline constexpr char kMonthlySettingSection[] = "Tilasto";
 inline constexpr char kMonthlySettingKey[] = "SarvilaxKK";
 
+// The stock pass, the four period passes (the first also feeding the
+// per-product work file) and the Top-20 work file. Every file is closed on
+// return; Sarvilax.Txt holds the sorted Top-20 work file.
+ReportFigures ComputeReportFigures(RunContext& context, const ReportPlan& plan);
+
 // Runs plan from the stock pass to the dispatch. Throws Error on the first
 // failure; the work files of the failed run stay where they are.
 DispatchResult RunReport(RunContext& context, const ReportPlan& plan);
