@@ -41,6 +41,12 @@ class WritableFile : public ReadableFile {
   virtual void WriteAt(int64_t offset, std::string_view data) = 0;
 };
 
+// An exclusive lock held until the object goes.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -63,6 +69,11 @@ class Env {
   virtual void ReplaceFileAtomically(const std::string& path, std::string_view contents) = 0;
   // Deletes path; every failure (missing, in use, not permitted) is ignored.
   virtual void DeleteFile(const std::string& path) noexcept = 0;
+
+  // Takes an exclusive lock on path (created when missing, never through a
+  // symbolic link), waiting up to wait_seconds while another process holds
+  // it. Throws Error when it is not had by then.
+  virtual std::unique_ptr<FileLock> LockExclusively(const std::string& path, int wait_seconds) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
   // True for an ordinary file (not a folder, device or hidden file).

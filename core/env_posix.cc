@@ -2,12 +2,14 @@
 // program's code page 1252 and the file system's UTF-8 here and nowhere else.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -165,8 +167,35 @@ int WriteAndRename(const std::string& fs_dir, const std::string& fs_path,
   return 0;
 }
 
+class PosixFileLock : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { close(fd_); }  // closing releases the lock
+
+ private:
+  int fd_;
+};
+
 class PosixEnv : public Env {
  public:
+  std::unique_ptr<FileLock> LockExclusively(const std::string& path, int wait_seconds) override {
+    const int fd = open(FsPath(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) FailWithErrno("cannot create lock file", path, errno);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(wait_seconds);
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      if ((error != EWOULDBLOCK && error != EINTR) ||
+          std::chrono::steady_clock::now() >= deadline) {
+        close(fd);
+        if (error != EWOULDBLOCK && error != EINTR) FailWithErrno("cannot lock", path, error);
+        Fail("another Sarvilax run has held " + path + " for " + std::to_string(wait_seconds) +
+             " seconds; this run sends nothing");
+      }
+      usleep(100 * 1000);
+    }
+    return std::make_unique<PosixFileLock>(fd);
+  }
+
   std::unique_ptr<ReadableFile> OpenShared(const std::string& path) override {
     const int fd = open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) FailWithErrno("cannot open", path, errno);

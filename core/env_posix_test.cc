@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -129,6 +130,16 @@ OleDate LocalOleDate(time_t t) {
   date_time.minute = local.tm_min;
   date_time.second = local.tm_sec;
   return MakeOleDate(date_time);
+}
+
+TEST_F(PosixEnvTest, ASecondLockWaitsItsTimeThenFailsAndIsHadOnceReleased) {
+  const std::string path = PathOf("Sarvilax.lck");
+  std::unique_ptr<FileLock> first = env_.LockExclusively(path, 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(env_.LockExclusively(path, 1), Error);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  first.reset();
+  EXPECT_NE(env_.LockExclusively(path, 0), nullptr);
 }
 
 TEST(PosixClockTest, NowIsTheLocalTimeTheZoneSays) {

@@ -117,4 +117,29 @@ std::vector<std::string> MemoryEnv::ListDirectory(const std::string& dir) {
   return {names.begin(), names.end()};
 }
 
+namespace {
+
+class MemoryFileLock : public FileLock {
+ public:
+  MemoryFileLock(std::shared_ptr<std::map<std::string, bool>> held, std::string path)
+      : held_(std::move(held)), path_(std::move(path)) {}
+  ~MemoryFileLock() override { held_->erase(path_); }
+
+ private:
+  std::shared_ptr<std::map<std::string, bool>> held_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> MemoryEnv::LockExclusively(const std::string& path, int wait_seconds) {
+  if (held_locks_->count(path) != 0) {
+    Fail("another Sarvilax run has held " + path + " for " + std::to_string(wait_seconds) +
+         " seconds; this run sends nothing");
+  }
+  (*held_locks_)[path] = true;
+  if (!HasFile(path)) SetFile(path, "");
+  return std::make_unique<MemoryFileLock>(held_locks_, path);
+}
+
 }  // namespace sarvilax

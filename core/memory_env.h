@@ -34,6 +34,8 @@ class MemoryEnv : public Env {
   void WriteWholeFile(const std::string& path, std::string_view contents) override;
   void ReplaceFileAtomically(const std::string& path, std::string_view contents) override;
   void DeleteFile(const std::string& path) noexcept override;
+  // Locks are kept by path; a second lock on a held path fails at once.
+  std::unique_ptr<FileLock> LockExclusively(const std::string& path, int wait_seconds) override;
   bool FileExists(const std::string& path) override;
   bool IsRegularFile(const std::string& path) override;
   std::vector<std::string> ListDirectory(const std::string& dir) override;
@@ -45,6 +47,8 @@ class MemoryEnv : public Env {
 
   std::map<std::string, std::shared_ptr<std::string>> files_;
   std::map<std::string, std::string> setting_values_;
+  std::shared_ptr<std::map<std::string, bool>> held_locks_ =
+      std::make_shared<std::map<std::string, bool>>();
   std::unique_ptr<SettingsStore> settings_;
   OleDate now_ = 0;
 };
