@@ -60,7 +60,10 @@ std::optional<DispatchResult> RunMonthlyReport(RunContext& context) {
   context.window.SetTitle(kMonthlyWindowTitle);
   DispatchResult result =
       RunReport(context, MonthlyReportPlan(context.env, dates, context.configuration.shop_name));
-  settings.Write(kSettingsApplication, kMonthlySettingSection, kMonthlySettingKey, report_date);
+  // A preview must not change what the next real run reports.
+  if (context.relay.preview_folder.empty()) {
+    settings.Write(kSettingsApplication, kMonthlySettingSection, kMonthlySettingKey, report_date);
+  }
   return result;
 }
 

@@ -27,7 +27,8 @@ DispatchResult RunWeeklyReport(RunContext& context);
 
 // When the previous month has not been reported yet, reports it and, as its
 // very last act, stores the month. Otherwise returns at once, touching
-// nothing. Returns the dispatch result of a due run, nothing otherwise.
+// nothing. Returns the dispatch result of a due run, nothing otherwise. A
+// preview run (requests written to a folder) never stores the month.
 std::optional<DispatchResult> RunMonthlyReport(RunContext& context);
 
 }  // namespace sarvilax

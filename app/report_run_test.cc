@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/startup.h"
 #include "core/error.h"
 #include "core/memory_env.h"
@@ -41,8 +43,8 @@ class ReportRunTest : public ::testing::Test {
     RelayConfig relay;
     relay.base_url = "https://relay.example.com";
     relay.sender_address = "raportit@example.com";
-    return RunContext{env_, window_, transfer_, relay, {"Kauppa", std::move(recipients)}, "data/",
-                      command_line};
+    return RunContext{env_,    window_,     transfer_, relay, {"Kauppa", std::move(recipients)},
+                      "data/", command_line};
   }
 
   MemoryEnv env_;
@@ -52,8 +54,8 @@ class ReportRunTest : public ::testing::Test {
 };
 
 TEST_F(ReportRunTest, AWeeklyRunShowsItsPhasesSendsAndCleansUp) {
-  RunContext context = Context({"Omistaja@Example.com", "  ", "kirjanpito@example.com"},
-                               CommandLine::kEmpty);
+  RunContext context =
+      Context({"Omistaja@Example.com", "  ", "kirjanpito@example.com"}, CommandLine::kEmpty);
   transfer_.reply = "True";
   const DispatchResult result = RunWeeklyReport(context);
   const std::vector<std::string> expected = {
@@ -84,7 +86,9 @@ TEST_F(ReportRunTest, WithACommandLineNoMessageBoxAndRefusedAddressesAreLeftOut)
   transfer_.reply = "False";
   const DispatchResult result = RunWeeklyReport(context);
   EXPECT_TRUE(result.accepted.empty());
-  EXPECT_EQ(result.refused, std::vector<std::string>{"a@example.com"});
+  ASSERT_EQ(result.refused.size(), 1u);
+  EXPECT_EQ(result.refused[0].address, "a@example.com");
+  EXPECT_EQ(result.refused[0].reason, "the relay answered \"False\"");
   EXPECT_EQ(window_.calls.back(), "visible 0");
 }
 
@@ -122,6 +126,52 @@ TEST_F(ReportRunTest, AMonthWithoutRecipientsIsStoredButOneThatFailsIsNot) {
   EXPECT_EQ(env_.SettingValues().count(kMonthKey), 0u);
 }
 
+TEST_F(ReportRunTest, APreviewNeverStoresTheMonth) {
+  RunContext context = Context({"a@example.com"}, CommandLine::kGiven);
+  context.relay.preview_folder = "preview/";
+  ASSERT_TRUE(RunMonthlyReport(context).has_value());
+  EXPECT_EQ(env_.SettingValues().count(kMonthKey), 0u);
+}
+
+class StartupRunTest : public ReportRunTest {
+ protected:
+  int Run(std::ostringstream& errors) {
+    Platform platform{env_, [] { return std::make_unique<RecordingWindow>(); },
+                      [this](const RelayConfig&) {
+                        auto transfer = std::make_unique<AcceptingTransfer>();
+                        transfer->reply = reply_;
+                        return transfer;
+                      },
+                      [] { return RelayConfig(); }};
+    return RunSarvilax(platform, CommandLine::kGiven, errors);
+  }
+  std::string reply_ = "True";
+};
+
+TEST_F(StartupRunTest, AMissedRecipientIsNamedAndEndsWithStatusThree) {
+  env_.SetFile("Sarvilax.ini", "Kauppa\r\n\r\nA@example.com\r\n   \r\n");
+  std::ostringstream errors;
+  EXPECT_EQ(Run(errors), kExitDone);
+  EXPECT_EQ(errors.str(), "");
+
+  reply_ = "";
+  env_.SettingValues().erase(kMonthKey);
+  EXPECT_EQ(Run(errors), kExitRecipientMissed);
+  EXPECT_EQ(errors.str(),
+            "sarvilax: the weekly report did not reach a@example.com: the relay gave an empty "
+            "reply\nsarvilax: the monthly report did not reach a@example.com: the relay gave an "
+            "empty reply\n");
+}
+
+TEST_F(StartupRunTest, ASecondRunInTheSameFolderWaitsThenSendsNothing) {
+  env_.SetFile("Sarvilax.ini", "Kauppa\r\n\r\na@example.com\r\n");
+  const std::unique_ptr<FileLock> first = env_.LockExclusively(kLockFileName, 0);
+  std::ostringstream errors;
+  EXPECT_EQ(Run(errors), kExitError);
+  EXPECT_NE(errors.str().find("another Sarvilax run"), std::string::npos) << errors.str();
+  EXPECT_FALSE(env_.HasFile("Sarvilax.Dat"));
+}
+
 TEST(StartupTest, ReadsTheConfigurationVerbatim) {
   Configuration c = ParseConfiguration("Kauppa \r\nignored\r\n\r\n a@b.fi \rC@D.FI\nlast");
   EXPECT_EQ(c.shop_name, "Kauppa ");
@@ -143,7 +193,8 @@ TEST(StartupTest, WithoutConfigurationNothingIsReadOrShown) {
                       touched = true;
                       return std::make_unique<RecordingWindow>();
                     },
-                    nullptr, [&] {
+                    nullptr,
+                    [&] {
                       touched = true;
                       return RelayConfig();
                     }};

@@ -24,7 +24,11 @@ constexpr char kUsage[] =
     "  --help     show this text\n"
     "  --version  show the version\n"
     "\n"
-    "Exit status: 0 done, 1 error (one line on standard error).\n";
+    "Environment: SARVILAX_RELAY_URL (https://..., or file:///folder for a\n"
+    "preview that writes the requests there), SARVILAX_RELAY_CA, SARVILAX_RELAY_TIMEOUT.\n"
+    "\n"
+    "Exit status: 0 done, 1 error (one line on standard error), 3 done but a\n"
+    "recipient was not reached (a line on standard error names it).\n";
 
 std::string JoinArguments(int argc, char** argv) {
   std::string text;
@@ -48,7 +52,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   sarvilax::Platform platform{sarvilax::DefaultEnv(), sarvilax::CreateWindowForThisProcess,
-                              sarvilax::NewCurlTransfer, sarvilax::RelayConfigFromEnvironment};
+                              sarvilax::NewTransferFor, sarvilax::RelayConfigFromEnvironment};
   return sarvilax::RunSarvilax(
       platform,
       command_line.empty() ? sarvilax::CommandLine::kEmpty : sarvilax::CommandLine::kGiven,

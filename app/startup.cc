@@ -18,7 +18,19 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-void RunReports(Platform& platform, CommandLine command_line, const std::string& ini_path) {
+// One line per recipient a report did not reach, for a scheduler's journal.
+bool ReportMissedRecipients(const char* report, const DispatchResult& result,
+                            std::ostream& errors) {
+  for (const Refusal& refusal : result.refused) {
+    errors << "sarvilax: the " << report << " report did not reach "
+           << Cp1252ToUtf8(refusal.address) << ": " << Cp1252ToUtf8(refusal.reason) << "\n";
+  }
+  return !result.refused.empty();
+}
+
+// Returns true when every report reached every non-blank recipient.
+bool RunReports(Platform& platform, CommandLine command_line, const std::string& ini_path,
+                std::ostream& errors) {
   Env& env = platform.env;
   Configuration configuration = ParseConfiguration(env.ReadWholeFile(ini_path));
   std::string data_directory = env.Settings().Read(kSettingsApplication, "Asiakas", "Datat", "");
@@ -29,8 +41,12 @@ void RunReports(Platform& platform, CommandLine command_line, const std::string&
       env,         *window, *transfer, relay, std::move(configuration), std::move(data_directory),
       command_line};
   if (command_line == CommandLine::kEmpty) window->SetVisible(true);
-  RunWeeklyReport(context);
-  RunMonthlyReport(context);
+  const std::unique_ptr<FileLock> lock = env.LockExclusively(kLockFileName, kLockWaitSeconds);
+  bool missed = ReportMissedRecipients("weekly", RunWeeklyReport(context), errors);
+  if (const auto monthly = RunMonthlyReport(context)) {
+    missed = ReportMissedRecipients("monthly", *monthly, errors) || missed;
+  }
+  return !missed;
 }
 
 }  // namespace
@@ -52,10 +68,9 @@ Configuration ParseConfiguration(std::string_view text) {
 
 int RunSarvilax(Platform& platform, CommandLine command_line, std::ostream& errors) {
   const std::optional<std::string> ini_path = FindConfigurationFile(platform.env);
-  if (!ini_path) return 0;
+  if (!ini_path) return kExitDone;
   try {
-    RunReports(platform, command_line, *ini_path);
-    return 0;
+    return RunReports(platform, command_line, *ini_path, errors) ? kExitDone : kExitRecipientMissed;
   } catch (const Error& e) {
     errors << "sarvilax: " << Cp1252ToUtf8(e.what()) << "\n";
   } catch (const std::bad_alloc&) {
@@ -63,7 +78,7 @@ int RunSarvilax(Platform& platform, CommandLine command_line, std::ostream& erro
   } catch (const std::exception& e) {
     errors << "sarvilax: " << e.what() << "\n";
   }
-  return 1;
+  return kExitError;
 }
 
 }  // namespace sarvilax

@@ -16,6 +16,15 @@
 namespace sarvilax {
 
 inline constexpr char kConfigurationFileName[] = "Sarvilax.ini";
+// Held by a run from before its first work file until its end, so that a
+// scheduled start and a start by hand in one folder never share work files.
+inline constexpr char kLockFileName[] = "Sarvilax.lck";
+inline constexpr int kLockWaitSeconds = 60;
+
+// Exit statuses.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitError = 1;
+inline constexpr int kExitRecipientMissed = 3;  // finished, but a recipient was not accepted
 
 // The platform pieces a process runs on; tests put in their own.
 struct Platform {
@@ -35,7 +44,8 @@ Configuration ParseConfiguration(std::string_view text);
 
 // The whole process: returns its exit status. Without Sarvilax.ini it ends
 // at once with 0, touching nothing. An error ends it with one line on
-// errors and status 1.
+// errors and status 1. Each recipient a report did not reach gets a line on
+// errors, and the status is then 3.
 int RunSarvilax(Platform& platform, CommandLine command_line, std::ostream& errors);
 
 }  // namespace sarvilax

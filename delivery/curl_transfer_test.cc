@@ -95,6 +95,7 @@ TEST(CurlTransferTest, StatusOtherThanOkGivesEmptyReply) {
   auto transfer = NewCurlTransfer(ConfigFor(server));
   server.SetReply(500, "True");
   EXPECT_EQ(transfer->Post(server.url() + "/sendmail.php", "f=1"), "");
+  EXPECT_EQ(transfer->LastFailure(), "HTTP status 500");
   server.SetReply(302, "True");
   EXPECT_EQ(transfer->Post(server.url() + "/sendmail.php", "f=1"), "");
   server.SetReply(200, "True");
@@ -104,7 +105,9 @@ TEST(CurlTransferTest, StatusOtherThanOkGivesEmptyReply) {
 TEST(CurlTransferTest, UnreachableOrUnverifiedRelayGivesEmptyReply) {
   RelayConfig closed;
   closed.base_url = "https://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort());
-  EXPECT_EQ(NewCurlTransfer(closed)->Post(closed.base_url + "/sendmail.php", "f=1"), "");
+  auto refused = NewCurlTransfer(closed);
+  EXPECT_EQ(refused->Post(closed.base_url + "/sendmail.php", "f=1"), "");
+  EXPECT_FALSE(refused->LastFailure().empty());
 
   HttpsTestServer server;
   RelayConfig untrusted = ConfigFor(server);

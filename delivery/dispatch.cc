@@ -31,12 +31,13 @@ DispatchResult DispatchReport(RunContext& context, const std::vector<std::string
   for (size_t i = 0; i < recipients.size(); ++i) {
     const std::string address = ToLowerCp1252(recipients[i]);
     window.SetPhase(kSendingCaption + address);
+    std::string failure;
     if (SendReportMail(context.transfer, context.relay, context.configuration.shop_name, address,
-                       body, attachment, kind)) {
+                       body, attachment, kind, &failure)) {
       sent_list += "\r\n  -  " + address;
       result.accepted.push_back(address);
     } else if (!IsBlank(address)) {
-      result.refused.push_back(address);
+      result.refused.push_back({address, failure});
     }
     window.SetProgress(ProgressPercent(static_cast<int64_t>(i) + 1, recipients.size()));
   }

@@ -15,9 +15,16 @@ namespace sarvilax {
 
 inline constexpr char kBodyWorkFileName[] = "Sarvilax.Tmp";
 
+// A non-blank recipient the relay did not accept, and why.
+struct Refusal {
+  std::string address;
+  std::string reason;
+  friend bool operator==(const Refusal&, const Refusal&) = default;
+};
+
 struct DispatchResult {
   std::vector<std::string> accepted;  // lower-cased, in recipient order
-  std::vector<std::string> refused;   // non-blank recipients the relay did not accept
+  std::vector<Refusal> refused;
 };
 
 // REQUIRES: the attachment has been written. Sends message_lines (each

@@ -15,11 +15,15 @@ struct RelayConfig {
   std::string ca_file;         // extra PEM certificates to trust; empty for none
   long timeout_seconds = 120;  // one whole transfer
   long connect_timeout_seconds = 30;
+  // Set by a file:// relay URL: requests are written into this folder as
+  // files instead of being sent (a preview before go-live).
+  std::string preview_folder;
 };
 
 // The built-in relay and sender, with SARVILAX_RELAY_URL,
 // SARVILAX_RELAY_CA and SARVILAX_RELAY_TIMEOUT applied. Throws Error for a
-// relay URL that is neither https:// nor http:// to a loopback host.
+// relay URL that is neither https://, nor http:// to a loopback host, nor
+// file:// naming a preview folder.
 RelayConfig RelayConfigFromEnvironment();
 
 class HttpTransfer {
@@ -29,11 +33,18 @@ class HttpTransfer {
   // the reply body. Any failure (refused connection, TLS, time-out, an HTTP
   // status other than 200) gives the empty reply. Never throws.
   virtual std::string Post(const std::string& url, const std::string& form_body) = 0;
+  // Why the last Post gave an empty reply ("Couldn't connect to server",
+  // "HTTP status 500"), for the line that tells a recipient was missed.
+  virtual std::string LastFailure() const { return ""; }
 };
 
 // One reused libcurl handle for all requests of the process; certificates
 // and host names always verified.
 std::unique_ptr<HttpTransfer> NewCurlTransfer(const RelayConfig& config);
+
+// The transfer config asks for: the preview folder when it names one,
+// otherwise the relay over HTTPS.
+std::unique_ptr<HttpTransfer> NewTransferFor(const RelayConfig& config);
 
 }  // namespace sarvilax
 

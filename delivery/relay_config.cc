@@ -118,11 +118,20 @@ void CheckReadable(const std::string& path) {
   std::fclose(file);
 }
 
+constexpr char kPreviewScheme[] = "file://";
+
 }  // namespace
 
 RelayConfig RelayConfigFromEnvironment() {
   RelayConfig config;
   const std::string url = EnvironmentValue("SARVILAX_RELAY_URL");
+  if (url.starts_with(kPreviewScheme)) {
+    config.preview_folder = url.substr(std::string_view(kPreviewScheme).size());
+    if (config.preview_folder.empty()) Fail("SARVILAX_RELAY_URL: file:// names no folder");
+    config.base_url = url;
+    config.sender_address = SARVILAX_DEFAULT_SENDER;
+    return config;
+  }
   config.base_url = url.empty() ? CheckedBaseUrl(SARVILAX_DEFAULT_RELAY_URL, "built-in relay URL")
                                 : CheckedBaseUrl(url, "SARVILAX_RELAY_URL");
   config.sender_address = SARVILAX_DEFAULT_SENDER;

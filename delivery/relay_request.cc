@@ -103,20 +103,44 @@ std::string FormBody(const RelayRequest& request) {
   return body;
 }
 
+namespace {
+
+// The transfer's own failure, or the first characters of what the relay
+// said, shown printable.
+std::string DescribeRefusal(const HttpTransfer& transfer, const std::string& reply) {
+  if (!transfer.LastFailure().empty()) return transfer.LastFailure();
+  if (reply.empty()) return "the relay gave an empty reply";
+  std::string shown;
+  for (char c : reply.substr(0, 40)) {
+    const auto byte = static_cast<unsigned char>(c);
+    shown += (byte >= 0x20 && byte < 0x7F) ? c : '?';
+  }
+  return "the relay answered \"" + shown + "\"";
+}
+
+}  // namespace
+
 bool SendReportMail(HttpTransfer& transfer, const RelayConfig& config, const std::string& shop_name,
                     const std::string& recipient, const std::string& body,
-                    const std::string& attachment, int16_t kind) {
+                    const std::string& attachment, int16_t kind, std::string* failure) {
+  std::string why;
   try {
-    if (IsBlank(recipient)) return false;
-    const RelayRequest request =
-        BuildRelayRequest(config, shop_name, recipient, body, attachment, kind);
-    const std::string reply = transfer.Post(config.base_url + kScriptPath, FormBody(request));
-    return reply.starts_with(kConfirmation);
+    if (IsBlank(recipient)) {
+      why = "blank address";
+    } else {
+      const RelayRequest request =
+          BuildRelayRequest(config, shop_name, recipient, body, attachment, kind);
+      const std::string reply = transfer.Post(config.base_url + kScriptPath, FormBody(request));
+      if (reply.starts_with(kConfirmation)) return true;
+      why = DescribeRefusal(transfer, reply);
+    }
   } catch (...) {
-    // A failed transfer is reported only by the result; the caller leaves
-    // the recipient out of the sent list.
-    return false;
+    why = "the request could not be built";
   }
+  // A failed transfer is reported only by the result; the caller leaves
+  // the recipient out of the sent list.
+  if (failure != nullptr) *failure = why;
+  return false;
 }
 
 }  // namespace sarvilax

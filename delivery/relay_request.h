@@ -56,10 +56,11 @@ std::string FormBody(const RelayRequest& request);
 // Posts the request for one recipient to base_url + "/sendmail.php" and
 // returns true exactly when the reply begins with "True" (letter case
 // counts). A recipient of nothing but spaces gives false without a transfer.
-// Never throws: any failure gives false.
+// Never throws: any failure gives false, and failure (when given) is set to
+// why: the transfer's failure or the start of the relay's reply.
 bool SendReportMail(HttpTransfer& transfer, const RelayConfig& config, const std::string& shop_name,
                     const std::string& recipient, const std::string& body,
-                    const std::string& attachment, int16_t kind);
+                    const std::string& attachment, int16_t kind, std::string* failure = nullptr);
 
 }  // namespace sarvilax
 
