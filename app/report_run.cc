@@ -52,7 +52,7 @@ std::optional<DispatchResult> RunMonthlyReport(RunContext& context) {
   const MonthlyDates dates = MonthlyReportDates(context.env.Now());
   const std::string report_date = FormatIsoDate(dates.report_date);
   SettingsStore& settings = context.env.Settings();
-  if (settings.Read(kSettingsApplication, kMonthlySettingSection, kMonthlySettingKey, "") ==
+  if (settings.Read(kSettingsApplicationName, kMonthlySettingSection, kMonthlySettingKey, "") ==
       report_date) {
     return std::nullopt;
   }
@@ -62,7 +62,7 @@ std::optional<DispatchResult> RunMonthlyReport(RunContext& context) {
       RunReport(context, MonthlyReportPlan(context.env, dates, context.configuration.shop_name));
   // A preview must not change what the next real run reports.
   if (context.relay.preview_folder.empty()) {
-    settings.Write(kSettingsApplication, kMonthlySettingSection, kMonthlySettingKey, report_date);
+    settings.Write(kSettingsApplicationName, kMonthlySettingSection, kMonthlySettingKey, report_date);
   }
   return result;
 }

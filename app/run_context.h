@@ -8,11 +8,11 @@
 
 #include "core/env.h"
 #include "delivery/http_transfer.h"
+#include "posdata/data_files.h"
 #include "ui/window.h"
 
 namespace sarvilax {
 
-inline constexpr char kSettingsApplication[] = "Kvartolin Oy";
 
 // An empty command line means a person started the program by hand: the
 // window shows at start-up and each report ends with a message box.

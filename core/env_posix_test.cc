@@ -3,8 +3,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -54,6 +54,10 @@ class MemorySettingsStore : public SettingsStore {
     values_[application + "/" + section + "/" + key] = value;
   }
 
+  std::string Location(const std::string& application) const override {
+    return "the settings of " + application;
+  }
+
  private:
   std::map<std::string, std::string>& values_;
 };

@@ -158,6 +158,10 @@ class IniSettingsStore : public SettingsStore {
         path, IniUpdate(old_text, Cp1252ToUtf8(section), Cp1252ToUtf8(key), Cp1252ToUtf8(value)));
   }
 
+  std::string Location(const std::string& application) const override {
+    return PathOf(application);
+  }
+
  private:
   std::string PathOf(const std::string& application) const {
     return config_home_ + "/" + application + "/settings.ini";

@@ -21,7 +21,12 @@ class SettingsStore {
   // the store cannot be written; the old store is then left as it was.
   virtual void Write(const std::string& application, const std::string& section,
                      const std::string& key, const std::string& value) = 0;
+  // Where a person finds and edits the application's settings, for messages.
+  virtual std::string Location(const std::string& application) const = 0;
 };
+
+// The store of each platform: NewIniSettingsStore on POSIX systems (its
+// functions below are built there only), NewRegistrySettingsStore on Windows.
 
 // The INI-file store: one file per application,
 // <config_home>/<application>/settings.ini, UTF-8, "[Section]" headers and
@@ -41,6 +46,11 @@ bool IniLookup(const std::string& file_text, const std::string& section, const s
 // byte for byte; the section is appended when missing.
 std::string IniUpdate(const std::string& file_text, const std::string& section,
                       const std::string& key, const std::string& value);
+
+// The Windows store: string values in the user's registry under
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>,
+// named by key, where the point-of-sale program keeps its own settings.
+std::unique_ptr<SettingsStore> NewRegistrySettingsStore();
 
 }  // namespace sarvilax
 

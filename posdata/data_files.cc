@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/error.h"
+#include "core/settings_store.h"
 
 namespace sarvilax {
 namespace {
@@ -18,6 +19,16 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
            };
            return lower(x) == lower(y);
          });
+}
+
+// The point-of-sale program's settings name the data folder; a missing file
+// is most often a wrong or unfinished Datat value.
+[[noreturn]] void FailMissingDataFile(Env& env, const std::string& data_directory,
+                                      const std::string& name) {
+  const std::string where =
+      data_directory.empty() ? "the working folder" : "data folder " + data_directory;
+  Fail(where + " has no " + name + ": check the Datat setting (section Asiakas, a folder " +
+       "ending in /) in " + env.Settings().Location(kSettingsApplicationName));
 }
 
 }  // namespace
@@ -74,6 +85,7 @@ void RecordScanner::Fill() {
 DataFiles DataFiles::Open(Env& env, const std::string& data_directory) {
   auto open = [&](const char* name, int length) {
     const std::string path = ResolveDataFilePath(env, data_directory, name);
+    if (!env.FileExists(path)) FailMissingDataFile(env, data_directory, name);
     return std::make_unique<RecordFile>(env.OpenShared(path), length, path);
   };
   DataFiles files;

@@ -16,6 +16,9 @@
 
 namespace sarvilax {
 
+// The application whose per-user settings name the data folder.
+inline constexpr char kSettingsApplicationName[] = "Kvartolin Oy";
+
 // A file of fixed-length records numbered from 1.
 class RecordFile {
  public:

@@ -48,7 +48,9 @@ TEST(DataFilesTest, FindsFilesByPrefixWithCaseFallbackAndNamesTheMissingOne) {
     DataFiles::Open(env, "data");
     FAIL() << "opened data files that are not there";
   } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("dataVARNU.001"), std::string::npos) << e.what();
+    EXPECT_EQ(std::string(e.what()),
+              "data folder data has no VARNU.001: check the Datat setting (section Asiakas, a "
+              "folder ending in /) in the settings of Kvartolin Oy");
   }
 }
 
