@@ -62,7 +62,8 @@ std::optional<DispatchResult> RunMonthlyReport(RunContext& context) {
       RunReport(context, MonthlyReportPlan(context.env, dates, context.configuration.shop_name));
   // A preview must not change what the next real run reports.
   if (context.relay.preview_folder.empty()) {
-    settings.Write(kSettingsApplicationName, kMonthlySettingSection, kMonthlySettingKey, report_date);
+    settings.Write(kSettingsApplicationName, kMonthlySettingSection, kMonthlySettingKey,
+                   report_date);
   }
   return result;
 }

@@ -13,7 +13,6 @@
 
 namespace sarvilax {
 
-
 // An empty command line means a person started the program by hand: the
 // window shows at start-up and each report ends with a message box.
 enum class CommandLine { kEmpty, kGiven };

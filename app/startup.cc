@@ -33,7 +33,8 @@ bool RunReports(Platform& platform, CommandLine command_line, const std::string&
                 std::ostream& errors) {
   Env& env = platform.env;
   Configuration configuration = ParseConfiguration(env.ReadWholeFile(ini_path));
-  std::string data_directory = env.Settings().Read(kSettingsApplicationName, "Asiakas", "Datat", "");
+  std::string data_directory =
+      env.Settings().Read(kSettingsApplicationName, "Asiakas", "Datat", "");
   const RelayConfig relay = platform.relay_config();
   std::unique_ptr<Window> window = platform.make_window();
   std::unique_ptr<HttpTransfer> transfer = platform.make_transfer(relay);
