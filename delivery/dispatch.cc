@@ -12,8 +12,6 @@ namespace {
 constexpr char kSendingCaption[] = "L\xE4hetet\xE4\xE4n ";
 constexpr char kMessageBoxTitle[] = " Zorvik";
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
-
 }  // namespace
 
 DispatchResult DispatchReport(RunContext& context, const std::vector<std::string>& message_lines,
@@ -36,7 +34,7 @@ DispatchResult DispatchReport(RunContext& context, const std::vector<std::string
                        body, attachment, kind, &failure)) {
       sent_list += "\r\n  -  " + address;
       result.accepted.push_back(address);
-    } else if (!IsBlank(address)) {
+    } else if (!IsBlankRecipient(address)) {
       result.refused.push_back({address, failure});
     }
     window.SetProgress(ProgressPercent(static_cast<int64_t>(i) + 1, recipients.size()));

@@ -1,5 +1,6 @@
-// The HTTPS transfer of relay requests. libcurl appears only behind this
-// interface (curl_transfer.cc).
+// The HTTPS transfer of relay requests. The platform's HTTPS client appears
+// only behind this interface: libcurl on POSIX systems (curl_transfer_posix.cc),
+// WinHTTP on Windows (winhttp_transfer_windows.cc).
 #ifndef SARVILAX_DELIVERY_HTTP_TRANSFER_H_
 #define SARVILAX_DELIVERY_HTTP_TRANSFER_H_
 
@@ -38,9 +39,11 @@ class HttpTransfer {
   virtual std::string LastFailure() const { return ""; }
 };
 
-// One reused libcurl handle for all requests of the process; certificates
-// and host names always verified.
-std::unique_ptr<HttpTransfer> NewCurlTransfer(const RelayConfig& config);
+// The relay over HTTPS (or http:// to this machine): one reused connection
+// for all requests of the process; certificates and host names always
+// verified; redirects never followed. On Windows the certificates are those
+// the system trusts, and ca_file is not used.
+std::unique_ptr<HttpTransfer> NewHttpsTransfer(const RelayConfig& config);
 
 // The transfer config asks for: the preview folder when it names one,
 // otherwise the relay over HTTPS.

@@ -110,7 +110,7 @@ std::unique_ptr<HttpTransfer> NewPreviewTransfer(Env& env, const std::string& fo
 std::unique_ptr<HttpTransfer> NewTransferFor(const RelayConfig& config) {
   if (!config.preview_folder.empty())
     return NewPreviewTransfer(DefaultEnv(), config.preview_folder);
-  return NewCurlTransfer(config);
+  return NewHttpsTransfer(config);
 }
 
 }  // namespace sarvilax

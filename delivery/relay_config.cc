@@ -2,9 +2,6 @@
 // the environment overrides for staging relays and tests. A plain http://
 // relay is accepted only on this machine, so report contents and signatures
 // never cross a network unencrypted.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -15,6 +12,7 @@
 
 #include "core/error.h"
 #include "delivery/http_transfer.h"
+#include "delivery/loopback_address.h"
 
 namespace sarvilax {
 
@@ -39,13 +37,7 @@ std::string AsciiLower(std::string_view text) {
 }
 
 bool IsLoopbackHost(const std::string& host) {
-  if (AsciiLower(host) == "localhost") return true;
-  in_addr v4{};
-  if (inet_pton(AF_INET, host.c_str(), &v4) == 1) {
-    return (ntohl(v4.s_addr) >> 24) == 127;
-  }
-  in6_addr v6{};
-  return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+  return AsciiLower(host) == "localhost" || IsLoopbackAddress(host);
 }
 
 bool IsValidPort(std::string_view port) {

@@ -47,7 +47,18 @@ void AppendPercentEncoded(const std::string& value, std::string* out) {
   }
 }
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+// The transfer's own failure, or the first characters of what the relay
+// said, shown printable.
+std::string DescribeRefusal(const HttpTransfer& transfer, const std::string& reply) {
+  if (!transfer.LastFailure().empty()) return transfer.LastFailure();
+  if (reply.empty()) return "the relay gave an empty reply";
+  std::string shown;
+  for (char c : reply.substr(0, 40)) {
+    const auto byte = static_cast<unsigned char>(c);
+    shown += (byte >= 0x20 && byte < 0x7F) ? c : '?';
+  }
+  return "the relay answered \"" + shown + "\"";
+}
 
 }  // namespace
 
@@ -103,29 +114,16 @@ std::string FormBody(const RelayRequest& request) {
   return body;
 }
 
-namespace {
-
-// The transfer's own failure, or the first characters of what the relay
-// said, shown printable.
-std::string DescribeRefusal(const HttpTransfer& transfer, const std::string& reply) {
-  if (!transfer.LastFailure().empty()) return transfer.LastFailure();
-  if (reply.empty()) return "the relay gave an empty reply";
-  std::string shown;
-  for (char c : reply.substr(0, 40)) {
-    const auto byte = static_cast<unsigned char>(c);
-    shown += (byte >= 0x20 && byte < 0x7F) ? c : '?';
-  }
-  return "the relay answered \"" + shown + "\"";
+bool IsBlankRecipient(const std::string& recipient) {
+  return recipient.find_first_not_of(' ') == std::string::npos;
 }
-
-}  // namespace
 
 bool SendReportMail(HttpTransfer& transfer, const RelayConfig& config, const std::string& shop_name,
                     const std::string& recipient, const std::string& body,
                     const std::string& attachment, int16_t kind, std::string* failure) {
   std::string why;
   try {
-    if (IsBlank(recipient)) {
+    if (IsBlankRecipient(recipient)) {
       why = "blank address";
     } else {
       const RelayRequest request =

@@ -53,6 +53,10 @@ std::string RequestAddressText(const RelayConfig& config, const RelayRequest& re
 // value other than A-Z a-z 0-9 - . _ ~ written as %XX.
 std::string FormBody(const RelayRequest& request);
 
+// A recipient of nothing but spaces (only the space character counts),
+// which is skipped without a request.
+bool IsBlankRecipient(const std::string& recipient);
+
 // Posts the request for one recipient to base_url + "/sendmail.php" and
 // returns true exactly when the reply begins with "True" (letter case
 // counts). A recipient of nothing but spaces gives false without a transfer.

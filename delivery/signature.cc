@@ -1,18 +1,8 @@
 #include "delivery/signature.h"
 
-#include <openssl/evp.h>
-
-#include <memory>
+#include "delivery/md5.h"
 
 namespace sarvilax {
-
-namespace {
-
-struct MdContextDeleter {
-  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-}  // namespace
 
 std::string HexEncodeText(std::string_view text) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -27,16 +17,10 @@ std::string HexEncodeText(std::string_view text) {
 }
 
 std::optional<std::string> Md5Hex(std::string_view text) {
-  std::unique_ptr<EVP_MD_CTX, MdContextDeleter> context(EVP_MD_CTX_new());
-  if (context == nullptr) return std::nullopt;
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int digest_length = 0;
-  if (EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1 ||
-      EVP_DigestUpdate(context.get(), text.data(), text.size()) != 1 ||
-      EVP_DigestFinal_ex(context.get(), digest, &digest_length) != 1 || digest_length != 16) {
-    return std::nullopt;
-  }
-  return HexEncodeText(std::string_view(reinterpret_cast<const char*>(digest), digest_length));
+  const std::optional<Md5Digest> digest = ComputeMd5(text);
+  if (!digest) return std::nullopt;
+  return HexEncodeText(
+      std::string_view(reinterpret_cast<const char*>(digest->data()), digest->size()));
 }
 
 }  // namespace sarvilax

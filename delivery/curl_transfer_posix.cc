@@ -159,7 +159,7 @@ class CurlTransfer : public HttpTransfer {
 
 }  // namespace
 
-std::unique_ptr<HttpTransfer> NewCurlTransfer(const RelayConfig& config) {
+std::unique_ptr<HttpTransfer> NewHttpsTransfer(const RelayConfig& config) {
   return std::make_unique<CurlTransfer>(config);
 }
 

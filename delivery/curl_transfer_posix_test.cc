@@ -68,7 +68,7 @@ RelayConfig ConfigFor(const HttpsTestServer& server) {
 TEST(CurlTransferTest, FieldsArriveByteForByteAndTheReplyPassesThrough) {
   HttpsTestServer server;
   const RelayConfig config = ConfigFor(server);
-  auto transfer = NewCurlTransfer(config);
+  auto transfer = NewHttpsTransfer(config);
   const std::string shop = "K&K = 100% + \xE4\xF6";
   const std::string recipient = " a+b@example.com ";
   const std::string body = "\r\nMyynti \xC4\r\n";
@@ -92,7 +92,7 @@ TEST(CurlTransferTest, FieldsArriveByteForByteAndTheReplyPassesThrough) {
 
 TEST(CurlTransferTest, StatusOtherThanOkGivesEmptyReply) {
   HttpsTestServer server;
-  auto transfer = NewCurlTransfer(ConfigFor(server));
+  auto transfer = NewHttpsTransfer(ConfigFor(server));
   server.SetReply(500, "True");
   EXPECT_EQ(transfer->Post(server.url() + "/sendmail.php", "f=1"), "");
   EXPECT_EQ(transfer->LastFailure(), "HTTP status 500");
@@ -105,17 +105,17 @@ TEST(CurlTransferTest, StatusOtherThanOkGivesEmptyReply) {
 TEST(CurlTransferTest, UnreachableOrUnverifiedRelayGivesEmptyReply) {
   RelayConfig closed;
   closed.base_url = "https://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort());
-  auto refused = NewCurlTransfer(closed);
+  auto refused = NewHttpsTransfer(closed);
   EXPECT_EQ(refused->Post(closed.base_url + "/sendmail.php", "f=1"), "");
   EXPECT_FALSE(refused->LastFailure().empty());
 
   HttpsTestServer server;
   RelayConfig untrusted = ConfigFor(server);
   untrusted.ca_file.clear();  // the system's certificates only
-  EXPECT_EQ(NewCurlTransfer(untrusted)->Post(server.url() + "/sendmail.php", "f=1"), "");
+  EXPECT_EQ(NewHttpsTransfer(untrusted)->Post(server.url() + "/sendmail.php", "f=1"), "");
 
   HttpsTestServer elsewhere("DNS:relay.example.com");  // trusted, but not this host
-  EXPECT_EQ(NewCurlTransfer(ConfigFor(elsewhere))->Post(elsewhere.url() + "/sendmail.php", "f=1"),
+  EXPECT_EQ(NewHttpsTransfer(ConfigFor(elsewhere))->Post(elsewhere.url() + "/sendmail.php", "f=1"),
             "");
   EXPECT_TRUE(server.requests().empty());
   EXPECT_TRUE(elsewhere.requests().empty());
@@ -127,7 +127,7 @@ TEST(CurlTransferTest, SilentServerTimesOut) {
   RelayConfig config = ConfigFor(server);
   config.timeout_seconds = 2;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(NewCurlTransfer(config)->Post(server.url() + "/sendmail.php", "f=1"), "");
+  EXPECT_EQ(NewHttpsTransfer(config)->Post(server.url() + "/sendmail.php", "f=1"), "");
   // Far above the time-out: only a transfer that hangs fails this.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
@@ -136,7 +136,7 @@ TEST(CurlTransferTest, HugeReplyIsCutShort) {
   HttpsTestServer server;
   server.SetMode(HttpsTestServer::Mode::kEndlessReply);
   const std::string reply =
-      NewCurlTransfer(ConfigFor(server))->Post(server.url() + "/sendmail.php", "f=1");
+      NewHttpsTransfer(ConfigFor(server))->Post(server.url() + "/sendmail.php", "f=1");
   EXPECT_TRUE(reply.starts_with("True"));
   EXPECT_LT(reply.size(), 1u << 20);
 }

@@ -1,0 +1,15 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include "delivery/loopback_address.h"
+
+namespace sarvilax {
+
+bool IsLoopbackAddress(const std::string& host) {
+  in_addr v4{};
+  if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+  in6_addr v6{};
+  return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+}
+
+}  // namespace sarvilax
