@@ -1,5 +1,7 @@
 // The real Env on a POSIX system. Paths and names are converted between the
 // program's code page 1252 and the file system's UTF-8 here and nowhere else.
+#include "core/env.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,7 +19,6 @@
 #include <vector>
 
 #include "core/cp1252.h"
-#include "core/env.h"
 #include "core/error.h"
 #include "core/settings_store.h"
 

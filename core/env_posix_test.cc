@@ -1,3 +1,5 @@
+#include "core/env.h"
+
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -10,7 +12,6 @@
 #include <sstream>
 #include <string>
 
-#include "core/env.h"
 #include "core/error.h"
 #include "gtest/gtest.h"
 
