@@ -115,6 +115,33 @@ TEST_F(ReportRunTest, TheMonthlyRunReportsEachMonthOnce) {
   }
 }
 
+TEST_F(ReportRunTest, AMonthTakesItsLastSecondButNotTheNextMidnight) {
+  ShopBuilder shop;
+  shop.AddProduct("6410000000001", "Ruisleip\xE4", 10, 1.20);
+  shop.AddRow('M', MakeOleDate(CivilDate{2026, 10, 31}, 86399), "6410000000001", 1, 1, 0, 0, 0);
+  shop.AddRow('M', MakeOleDate(CivilDate{2026, 11, 30}, 86399), "6410000000001", 2, 1, 0, 0, 0);
+  shop.AddRow('M', MakeOleDate(CivilDate{2026, 12, 1}), "6410000000001", 4, 1, 0, 0, 0);
+  shop.WriteTo(env_, "data/");
+  RunContext context = Context({}, CommandLine::kGiven);
+  const ReportFigures f = ComputeReportFigures(
+      context, MonthlyReportPlan(env_, MonthlyReportDates(env_.Now()), "Kauppa"));
+  EXPECT_EQ(f.periods[kThisPeriod].salesRows, 1);
+  EXPECT_EQ(f.periods[kThisPeriod].netSales, testing::C(2));
+  EXPECT_EQ(f.periods[kYearToDate].netSales, testing::C(3));
+}
+
+TEST_F(ReportRunTest, AMonthWithoutJournalRowsIsStillReportedAndSent) {
+  ShopBuilder empty;
+  empty.AddProduct("6410000000001", "Ruisleip\xE4", 10, 1.20);
+  empty.WriteTo(env_, "data/");
+  RunContext context = Context({"a@example.com"}, CommandLine::kGiven);
+  ASSERT_TRUE(RunMonthlyReport(context).has_value());
+  ASSERT_EQ(transfer_.posts.size(), 1u);
+  // The Top-20 still lists the product, with zero sales.
+  EXPECT_NE(transfer_.posts[0].find("d="), std::string::npos);
+  EXPECT_EQ(env_.SettingValues()[kMonthKey], "2026-11-30");
+}
+
 TEST_F(ReportRunTest, AMonthWithoutRecipientsIsStoredButOneThatFailsIsNot) {
   RunContext context = Context({}, CommandLine::kGiven);
   ASSERT_TRUE(RunMonthlyReport(context).has_value());
