@@ -231,8 +231,8 @@ class WindowsEnv : public Env {
     FileHandle file(handle, path);
     std::string contents;
     char buffer[65536];
-    while (const size_t got = file.ReadAt(static_cast<int64_t>(contents.size()), sizeof buffer,
-                                          buffer)) {
+    while (const size_t got =
+               file.ReadAt(static_cast<int64_t>(contents.size()), sizeof buffer, buffer)) {
       contents.append(buffer, got);
     }
     return contents;

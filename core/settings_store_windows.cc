@@ -3,13 +3,16 @@
 // (REG_SZ) named by its key, in the registry key
 //   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>
 // Names compare without regard to letter case, as the registry does.
+#include "core/settings_store.h"
+
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 #include "core/error.h"
-#include "core/settings_store.h"
 #include "core/wide_text.h"
 
 namespace sarvilax {
@@ -23,9 +26,8 @@ struct KeyCloser {
 };
 using OpenKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-std::string RegistryPath(const std::string& application, const std::string& section) {
-  return "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + application + "\\" +
-         section;
+std::string RegistryPath(const std::string& application) {
+  return "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + application;
 }
 
 // A backslash would step into another key, and the registry cuts a string
@@ -75,16 +77,16 @@ class RegistrySettingsStore : public SettingsStore {
 
   void Write(const std::string& application, const std::string& section, const std::string& key,
              const std::string& value) override {
-    const std::string where = RegistryPath(application, section);
+    const std::string where = RegistryPath(application) + "\\" + section;
     if (!Storable(application, section, key, value)) {
       Fail("cannot store setting " + key + " in " + where +
            ": a backslash in the name or a NUL in the value");
     }
     HKEY raw_key = nullptr;
     const std::wstring path = kSettingsRoot + WideFromCp1252(application + "\\" + section);
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                     REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &raw_key,
-                                     nullptr);
+    LSTATUS status =
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &raw_key, nullptr);
     if (status != ERROR_SUCCESS) {
       Fail("cannot store setting " + key + " in " + where + ": " + WindowsErrorText(status));
     }
@@ -97,6 +99,10 @@ class RegistrySettingsStore : public SettingsStore {
     if (status != ERROR_SUCCESS) {
       Fail("cannot store setting " + key + " in " + where + ": " + WindowsErrorText(status));
     }
+  }
+
+  std::string Location(const std::string& application) const override {
+    return "the registry key " + RegistryPath(application);
   }
 };
 

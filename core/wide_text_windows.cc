@@ -1,10 +1,11 @@
+#include "core/wide_text.h"
+
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
 #include "core/cp1252.h"
-#include "core/wide_text.h"
 
 namespace sarvilax {
 

@@ -1,7 +1,7 @@
+#include "delivery/loopback_address.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
-
-#include "delivery/loopback_address.h"
 
 namespace sarvilax {
 

@@ -1,7 +1,7 @@
+#include "delivery/loopback_address.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
-
-#include "delivery/loopback_address.h"
 
 namespace sarvilax {
 

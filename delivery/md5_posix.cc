@@ -1,9 +1,9 @@
+#include "delivery/md5.h"
+
 #include <openssl/evp.h>
 
 #include <algorithm>
 #include <memory>
-
-#include "delivery/md5.h"
 
 namespace sarvilax {
 

@@ -1,11 +1,11 @@
 // The digest through the Windows cryptographic service (advapi32): a
 // verify-only context of the basic RSA provider, which every Windows has,
 // and an MD5 hash object fed the whole input.
+#include "delivery/md5.h"
+
 #include <windows.h>
 
 #include <algorithm>
-
-#include "delivery/md5.h"
 
 namespace sarvilax {
 

@@ -61,13 +61,19 @@ std::string WinHttpErrorText(DWORD error) {
     case ERROR_WINHTTP_SECURE_INVALID_CERT:
     case ERROR_WINHTTP_SECURE_CERT_REVOKED:
       return "the relay's certificate is not trusted (WinHTTP error " + std::to_string(error) + ")";
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+      return "no secure connection to the relay (WinHTTP error " + std::to_string(error) +
+             "; an untrusted certificate, for one)";
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
       return "the relay's answer was not HTTP";
     case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
     case ERROR_WINHTTP_INVALID_URL:
       return "the relay address is not a valid http(s) address";
-    default:
-      return "WinHTTP error " + std::to_string(error) + ": " + WindowsErrorText(error);
+    default: {
+      const std::string text = WindowsErrorText(error);
+      const std::string code = "WinHTTP error " + std::to_string(error);
+      return text.starts_with("error ") ? code : code + ": " + text;
+    }
   }
 }
 
@@ -110,6 +116,7 @@ class WinHttpTransfer : public HttpTransfer {
     const int connect = Milliseconds(config_.connect_timeout_seconds);
     const int whole = Milliseconds(config_.timeout_seconds);
     if (!WinHttpSetTimeouts(session_.get(), connect, connect, whole, whole)) session_.reset();
+    AllowCurrentTls();
   }
 
   std::string Post(const std::string& url, const std::string& form_body) override {
@@ -142,9 +149,14 @@ class WinHttpTransfer : public HttpTransfer {
         connection_.get(), L"POST", parts.path.c_str(), nullptr, WINHTTP_NO_REFERER,
         WINHTTP_DEFAULT_ACCEPT_TYPES, parts.secure ? WINHTTP_FLAG_SECURE : 0));
     if (request == nullptr) return FailsWithLastError();
+    // The wait for the answer's head has a limit of its own (90 seconds
+    // unless set), apart from the receive time-out of the session.
     DWORD no_redirects = WINHTTP_DISABLE_REDIRECTS;
+    DWORD answer_wait = Milliseconds(config_.timeout_seconds);
     if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &no_redirects,
-                          sizeof no_redirects)) {
+                          sizeof no_redirects) ||
+        !WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answer_wait,
+                          sizeof answer_wait)) {
       return FailsWithLastError();
     }
     static constexpr wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded\r\n";
@@ -163,6 +175,21 @@ class WinHttpTransfer : public HttpTransfer {
       return Fails("HTTP status " + std::to_string(status));
     }
     return ReadReply(request.get(), deadline);
+  }
+
+  // TLS 1.2 and 1.3 where the system has them. Older systems offer only
+  // older versions unless told; a system that knows neither flag keeps its
+  // own choice.
+  void AllowCurrentTls() {
+    if (session_ == nullptr) return;
+    for (DWORD protocols :
+         {DWORD{WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3},
+          DWORD{WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2}}) {
+      if (WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                           sizeof protocols)) {
+        return;
+      }
+    }
   }
 
   // Keeps the connection of the last request when the relay is the same.

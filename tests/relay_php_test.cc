@@ -59,7 +59,7 @@ class RelayPhpTest : public ::testing::Test {
     config_.base_url = relay_->url();
     config_.sender_address = kSender;
     config_.timeout_seconds = 30;
-    transfer_ = NewCurlTransfer(config_);
+    transfer_ = NewHttpsTransfer(config_);
   }
 
   void TearDown() override {

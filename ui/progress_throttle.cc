@@ -1,6 +1,6 @@
 #include "ui/progress_throttle.h"
 
-#include <time.h>
+#include <chrono>
 
 namespace sarvilax {
 
@@ -15,11 +15,10 @@ float ClampPercent(float percent) {
 }  // namespace
 
 int64_t ProgressThrottle::MonotonicMilliseconds() {
-  // The coarse clock is read without a system call and is exact enough for
-  // a pace of 30 redraws a second.
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  // Read only when the whole percentage changes, so its cost does not count.
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 bool ProgressThrottle::Update(float percent) {
