@@ -1,5 +1,9 @@
 #include "app/report_run.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "core/settings_store.h"
 #include "figures/period_pass.h"
 #include "figures/stock_pass.h"
@@ -17,9 +21,21 @@ void RunPlannedPeriod(DataFiles& files, Window& window, const PeriodPlan& period
   RunPeriodPass(files, window, period.caption, first, last, figures, work_file);
 }
 
+// The passes allocate and free buffers of megabytes one after another. By
+// default glibc hands each back to the system, and the next is paged in
+// afresh, a page fault and a cleared page per 4 kB; keeping freed memory
+// for reuse saves that without raising the peak.
+void KeepFreedMemoryForReuse() {
+#ifdef __GLIBC__
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 }  // namespace
 
 ReportFigures ComputeReportFigures(RunContext& context, const ReportPlan& plan) {
+  KeepFreedMemoryForReuse();
   ReportFigures figures;
   DataFiles files = DataFiles::Open(context.env, context.data_directory);
   StockWorkFile work_file(context.env);

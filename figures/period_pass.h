@@ -29,8 +29,8 @@ SaleRow PriceSaleRow(const JournalRecord& row);
 // Sums journal records first..last (inclusive; nothing when last < first)
 // into figures, under the window caption. When work_file is given, every
 // sale row is also added to its product's StockWorkRecord, found through
-// the index. Throws ArithmeticError (naming the row) on an overflow or a
-// VAT of −100 %.
+// the index; the changed work records are written when the pass ends.
+// Throws ArithmeticError (naming the row) on an overflow or a VAT of −100 %.
 void RunPeriodPass(DataFiles& files, Window& window, const std::string& caption, int64_t first,
                    int64_t last, PeriodFigures& figures, StockWorkFile* work_file);
 

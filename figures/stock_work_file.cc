@@ -10,6 +10,7 @@
 namespace sarvilax {
 namespace {
 
+// Appended records are written a megabyte at a time.
 constexpr size_t kFlushBytes = 1 << 20;
 
 }  // namespace
@@ -44,32 +45,90 @@ StockWorkFile::~StockWorkFile() = default;
 void StockWorkFile::Append(const StockWorkRecord& record) {
   char bytes[stock_work_layout::kLength];
   EncodeStockWorkRecord(record, bytes);
-  pending_.append(bytes, sizeof bytes);
-  if (pending_.size() >= kFlushBytes) Flush();
+  AppendRecords(std::string_view(bytes, sizeof bytes));
+}
+
+void StockWorkFile::AppendRecords(std::string_view records) {
+  MarkChanged(image_.size(), image_.size() + records.size());
+  image_.append(records);
+  if (changed_end_ - changed_begin_ >= kFlushBytes) Flush();
+}
+
+void StockWorkFile::AppendRecords(std::string&& records) {
+  if (!image_.empty()) return AppendRecords(std::string_view(records));
+  MarkChanged(0, records.size());
+  image_ = std::move(records);
+  Flush();
+}
+
+void StockWorkFile::MarkChanged(size_t begin, size_t end) {
+  if (changed_begin_ == changed_end_) {
+    changed_begin_ = begin;
+    changed_end_ = end;
+  } else {
+    changed_begin_ = std::min(changed_begin_, begin);
+    changed_end_ = std::max(changed_end_, end);
+  }
 }
 
 void StockWorkFile::Flush() {
-  if (pending_.empty()) return;
-  file_->WriteAt(flushed_length_, pending_);
-  flushed_length_ += static_cast<int64_t>(pending_.size());
-  pending_.clear();
+  if (changed_begin_ == changed_end_) return;
+  file_->WriteAt(static_cast<int64_t>(changed_begin_),
+                 std::string_view(image_).substr(changed_begin_, changed_end_ - changed_begin_));
+  changed_begin_ = changed_end_ = 0;
+}
+
+char* StockWorkFile::RecordAt(int64_t n) {
+  const size_t offset = static_cast<size_t>(n - 1) * stock_work_layout::kLength;
+  // A record past the end reads as zero bytes, as the file would give it.
+  if (image_.size() < offset + stock_work_layout::kLength) {
+    image_.resize(offset + stock_work_layout::kLength, '\0');
+  }
+  return image_.data() + offset;
+}
+
+void StockWorkFile::AddSale(int64_t n, Currency quantity, Currency net_sale,
+                            std::optional<Currency> margin) {
+  using namespace stock_work_layout;
+  const size_t size_before = image_.size();
+  char* bytes = RecordAt(n);
+  auto at = [bytes](int field) { return Currency::FromRaw(DecodeInt64(bytes + field)); };
+  try {
+    const Currency quantity_sold = at(kQuantitySold) + quantity;
+    const Currency net_sales = at(kNetSales) + net_sale;
+    const Currency record_margin = margin ? at(kMargin) + *margin : at(kMargin);
+    EncodeInt64(bytes + kQuantitySold, quantity_sold.raw());
+    EncodeInt64(bytes + kNetSales, net_sales.raw());
+    EncodeInt64(bytes + kMargin, record_margin.raw());
+  } catch (...) {
+    image_.resize(size_before);  // the file was never written past its end
+    throw;
+  }
+  const size_t offset = static_cast<size_t>(bytes - image_.data());
+  MarkChanged(offset, offset + kLength);
 }
 
 StockWorkRecord StockWorkFile::Read(int64_t n) {
-  Flush();
-  char bytes[stock_work_layout::kLength];
-  const size_t got = file_->ReadAt((n - 1) * stock_work_layout::kLength, sizeof bytes, bytes);
-  std::memset(bytes + got, 0, sizeof bytes - got);
+  const size_t offset = static_cast<size_t>(n - 1) * stock_work_layout::kLength;
+  char bytes[stock_work_layout::kLength] = {};
+  if (offset < image_.size()) {
+    image_.copy(bytes, std::min<size_t>(sizeof bytes, image_.size() - offset), offset);
+  }
   return DecodeStockWorkRecord(bytes);
 }
 
 void StockWorkFile::Write(int64_t n, const StockWorkRecord& record) {
-  Flush();
-  char bytes[stock_work_layout::kLength];
+  char* bytes = RecordAt(n);
   EncodeStockWorkRecord(record, bytes);
-  const int64_t offset = (n - 1) * stock_work_layout::kLength;
-  file_->WriteAt(offset, std::string_view(bytes, sizeof bytes));
-  flushed_length_ = std::max(flushed_length_, offset + stock_work_layout::kLength);
+  const size_t offset = static_cast<size_t>(bytes - image_.data());
+  MarkChanged(offset, offset + stock_work_layout::kLength);
+  Flush();
+}
+
+std::string_view StockWorkFile::Records(int32_t count) {
+  Flush();
+  return std::string_view(image_).substr(0,
+                                         static_cast<size_t>(count) * stock_work_layout::kLength);
 }
 
 int32_t StockWorkFile::CountRecords() {

@@ -67,5 +67,34 @@ TEST(TopListTest, ListsTheFirstTwentyLines) {
   EXPECT_EQ(SplitLines(env.File(kTopListFileName)).size(), 35u);
 }
 
+// The list is sorted before it is first written; it must be the file that
+// writing it in index order and then sorting it gives, whatever the names.
+TEST(TopListTest, IsTheFileThatSortingTheWrittenListGives) {
+  std::vector<StockWorkRecord> records = {Work("A", 1, 5, 1), Work("B", 2, -3, 0),
+                                          Work("C", 0, 0, 0), Work("D", 3, 12, 2),
+                                          Work("E", 1, 5, 0), Work("F", 0, 0, 0)};
+  for (bool line_break_in_a_name : {false, true}) {
+    SCOPED_TRACE(line_break_in_a_name);
+    if (line_break_in_a_name) records[2].name[3] = '\n';
+    MemoryEnv env;
+    RecordingWindow window;
+    StockWorkFile work(env);
+    std::string unsorted;
+    for (const StockWorkRecord& r : records) {
+      work.Append(r);
+      unsorted += FormatTopListLine(r) + "\r\n";
+    }
+    const std::vector<std::string> top = BuildTopList(env, work, window);
+    const std::string built = env.File(kTopListFileName);
+    env.File(kTopListFileName) = unsorted;
+    SortTopList(env);
+    EXPECT_EQ(built, env.File(kTopListFileName));
+    EXPECT_EQ(top, SplitLines(built));
+    // Sorting a sorted list changes nothing.
+    SortTopList(env);
+    EXPECT_EQ(built, env.File(kTopListFileName));
+  }
+}
+
 }  // namespace
 }  // namespace sarvilax

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/cp1252.h"
 #include "core/error.h"
 #include "core/settings_store.h"
+#include "posdata/read_ahead.h"
 
 namespace sarvilax {
 namespace {
@@ -33,8 +35,12 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-RecordFile::RecordFile(std::unique_ptr<ReadableFile> file, int record_length, std::string path)
-    : file_(std::move(file)), record_length_(record_length), path_(std::move(path)) {}
+RecordFile::RecordFile(std::unique_ptr<ReadableFile> file, int record_length, std::string path,
+                       std::unique_ptr<FileMapping> mapping)
+    : file_(std::move(file)),
+      record_length_(record_length),
+      path_(std::move(path)),
+      mapping_(std::move(mapping)) {}
 
 int64_t RecordCountForLength(int64_t length, int record_length) {
   int64_t count = length / record_length;
@@ -53,10 +59,13 @@ void RecordFile::CheckRecordNumber(int64_t n) const {
   if (n < 1) Fail("record number " + std::to_string(n) + " read from " + path_ + " is below 1");
 }
 
-void RecordFile::Read(int64_t n, char* buffer) {
-  CheckRecordNumber(n);
-  const size_t got = file_->ReadAt((n - 1) * record_length_, record_length_, buffer);
-  std::memset(buffer + got, 0, record_length_ - got);
+void RecordFile::Read(int64_t n, char* buffer) { ReadRecords(n, 1, buffer); }
+
+void RecordFile::ReadRecords(int64_t first, int64_t count, char* buffer) {
+  CheckRecordNumber(first);
+  const size_t bytes = static_cast<size_t>(count) * record_length_;
+  const size_t got = file_->ReadAt((first - 1) * record_length_, bytes, buffer);
+  std::memset(buffer + got, 0, bytes - got);
 }
 
 RecordScanner::RecordScanner(RecordFile& file, int64_t first, int64_t last)
@@ -64,34 +73,64 @@ RecordScanner::RecordScanner(RecordFile& file, int64_t first, int64_t last)
   if (first <= last) file_.CheckRecordNumber(first);
 }
 
-const char* RecordScanner::Next() {
+RecordScanner::~RecordScanner() = default;
+
+char* RecordScanner::SizeNextBlock() {
+  const int length = file_.record_length();
+  read_records_ = std::min(kScanBufferBytes / length, last_ - next_ + 1);
+  std::vector<char>& buffer = buffers_[reading_];
+  buffer.resize(read_records_ * length);
+  return buffer.data();
+}
+
+const char* RecordScanner::NextBlock(int64_t* count) {
   if (next_ > last_) return nullptr;
-  if (next_ >= buffer_first_ + buffer_records_ || next_ < buffer_first_) Fill();
-  const char* record = buffer_.data() + (next_ - buffer_first_) * file_.record_length();
-  ++next_;
+  if (read_ahead_ && read_ahead_->busy()) {
+    read_ahead_->Wait();
+  } else {
+    char* buffer = SizeNextBlock();
+    file_.ReadRecords(next_, read_records_, buffer);
+  }
+  const char* records = buffers_[reading_].data();
+  *count = read_records_;
+  next_ += read_records_;
+  reading_ = 1 - reading_;
+  if (next_ <= last_) {
+    char* buffer = SizeNextBlock();
+    if (!read_ahead_) read_ahead_ = std::make_unique<ReadAhead>(file_);
+    read_ahead_->Start(next_, read_records_, buffer);
+  }
+  return records;
+}
+
+const char* RecordScanner::Next() {
+  if (block_left_ == 0) {
+    block_ = NextBlock(&block_left_);
+    if (block_ == nullptr) return nullptr;
+  }
+  const char* record = block_;
+  block_ += file_.record_length();
+  --block_left_;
   return record;
 }
 
-void RecordScanner::Fill() {
-  const int length = file_.record_length();
-  const int64_t records = std::min(kScanBufferBytes / length, last_ - next_ + 1);
-  buffer_.resize(records * length);
-  const size_t got = file_.file().ReadAt((next_ - 1) * length, buffer_.size(), buffer_.data());
-  std::memset(buffer_.data() + got, 0, buffer_.size() - got);
-  buffer_first_ = next_;
-  buffer_records_ = records;
-}
-
 DataFiles DataFiles::Open(Env& env, const std::string& data_directory) {
-  auto open = [&](const char* name, int length) {
+  // The index is searched once per sale row of a period: it is mapped when
+  // it is a file of the process's own file system.
+  const bool mappable = &env == &DefaultEnv();
+  enum class Mapped { kNo, kYes };
+  auto open = [&](const char* name, int length, Mapped mapped) {
     const std::string path = ResolveDataFilePath(env, data_directory, name);
     if (!env.FileExists(path)) FailMissingDataFile(env, data_directory, name);
-    return std::make_unique<RecordFile>(env.OpenShared(path), length, path);
+    std::unique_ptr<ReadableFile> file = env.OpenShared(path);
+    std::unique_ptr<FileMapping> mapping =
+        mapped == Mapped::kYes && mappable ? FileMapping::Open(Cp1252ToUtf8(path)) : nullptr;
+    return std::make_unique<RecordFile>(std::move(file), length, path, std::move(mapping));
   };
   DataFiles files;
-  files.index_ = open(kIndexFileName, index_layout::kLength);
-  files.products_ = open(kProductFileName, product_layout::kLength);
-  files.journal_ = open(kJournalFileName, journal_layout::kLength);
+  files.index_ = open(kIndexFileName, index_layout::kLength, Mapped::kYes);
+  files.products_ = open(kProductFileName, product_layout::kLength, Mapped::kNo);
+  files.journal_ = open(kJournalFileName, journal_layout::kLength, Mapped::kNo);
   return files;
 }
 

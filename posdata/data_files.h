@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/env.h"
+#include "posdata/file_mapping.h"
 #include "posdata/records.h"
 
 namespace sarvilax {
@@ -19,10 +20,17 @@ namespace sarvilax {
 // The application whose per-user settings name the data folder.
 inline constexpr char kSettingsApplicationName[] = "Kvartolin Oy";
 
-// A file of fixed-length records numbered from 1.
+class ReadAhead;
+
+// A file of fixed-length records numbered from 1. Its reads may come from a
+// second thread (ReadAhead), so the ReadableFile must allow ReadAt calls
+// from two threads at once, as a positional read does.
 class RecordFile {
  public:
-  RecordFile(std::unique_ptr<ReadableFile> file, int record_length, std::string path);
+  // mapping, when given, maps the same file for the searches that read a
+  // few bytes at many places (see FileMapping).
+  RecordFile(std::unique_ptr<ReadableFile> file, int record_length, std::string path,
+             std::unique_ptr<FileMapping> mapping = nullptr);
 
   // The number of records now: the length divided by the record length,
   // rounded to nearest, halves to even (a trailing partial record of more
@@ -31,37 +39,56 @@ class RecordFile {
   // Reads record n into buffer (record_length() bytes). Bytes past the end
   // of the file read as zero. A record number below 1 throws Error.
   void Read(int64_t n, char* buffer);
+  // Reads records first .. first + count - 1 into buffer (count ×
+  // record_length() bytes) with one read. Bytes past the end read as zero.
+  void ReadRecords(int64_t first, int64_t count, char* buffer);
   // Throws Error when n is below 1, the one record number no file has.
   void CheckRecordNumber(int64_t n) const;
 
   int record_length() const { return record_length_; }
   const std::string& path() const { return path_; }
   ReadableFile& file() { return *file_; }
+  // nullptr when the file is read through ReadableFile only.
+  FileMapping* mapping() { return mapping_.get(); }
 
  private:
   std::unique_ptr<ReadableFile> file_;
   int record_length_;
   std::string path_;
+  std::unique_ptr<FileMapping> mapping_;
 };
 
-// Reads records first..last in order through one large buffer, so that a
-// pass costs one read per block rather than one per record. Bytes past the
-// end of the file read as zero, as with RecordFile::Read.
+// Reads records first..last in order a block at a time, so that a pass
+// costs one read per block rather than one per record; the next block is
+// read on a second thread (ReadAhead) while the caller works on the
+// present one. Bytes past the end of the file read as zero, as with
+// RecordFile::Read.
 class RecordScanner {
  public:
   RecordScanner(RecordFile& file, int64_t first, int64_t last);
+  ~RecordScanner();
   // The next record, or nullptr after the last one. Valid until the next call.
   const char* Next();
+  // The next records, as many as one read brings (at least one), or nullptr
+  // after the last one; *count receives how many. Valid until the next call.
+  const char* NextBlock(int64_t* count);
 
  private:
-  void Fill();
+  // Sizes the block from next_ and the buffer it is read into.
+  char* SizeNextBlock();
 
   RecordFile& file_;
-  int64_t next_;  // record number Next() returns
+  int64_t next_;  // record number the next block starts at
   int64_t last_;
-  int64_t buffer_first_ = 0;  // record number at buffer_[0]
-  int64_t buffer_records_ = 0;
-  std::vector<char> buffer_;
+  std::vector<char> buffers_[2];
+  // Declared after the buffers, so that a read still running ends before
+  // they go.
+  std::unique_ptr<ReadAhead> read_ahead_;
+  int reading_ = 0;           // the buffer the block from next_ is read into
+  int64_t read_records_ = 0;  // records in that block
+  // The block Next() hands out records from.
+  const char* block_ = nullptr;
+  int64_t block_left_ = 0;
 };
 
 class DataFiles {
@@ -70,7 +97,8 @@ class DataFiles {
   // data_directory followed directly by the name (no separator is
   // inserted). When no file of exactly that name exists, a file in the same
   // folder whose name differs only in letter case is used. A file that
-  // cannot be opened throws Error naming it.
+  // cannot be opened throws Error naming it. The index is also mapped for
+  // its searches when env is the process's own file system (DefaultEnv).
   static DataFiles Open(Env& env, const std::string& data_directory);
 
   RecordFile& index() { return *index_; }

@@ -1,6 +1,6 @@
 #include "posdata/lookups.h"
 
-#include <algorithm>
+#include <cstring>
 
 namespace sarvilax {
 
@@ -18,29 +18,69 @@ int32_t FindFirstJournalRow(DataFiles& files, OleDate moment) {
   return low;
 }
 
+namespace {
+
+// The order of an index code against the code searched for: codes compare
+// as unsigned bytes, as the index is sorted.
+int CompareCodes(const char* entry, const ProductCode& code) {
+  return std::memcmp(entry, code.data(), code.size());
+}
+
+// One binary search over entries 1..count, each entry's code read by
+// code_at(n). Returns the entry found or 0.
+template <typename CodeAt>
+int32_t SearchIndex(int32_t count, const ProductCode& code, CodeAt code_at) {
+  int32_t low = 1;
+  int32_t high = count;
+  while (low <= high) {
+    const int32_t mid = low + (high - low) / 2;
+    const int order = CompareCodes(code_at(mid), code);
+    if (order == 0) return mid;
+    if (order < 0) {
+      low = mid + 1;
+    } else {
+      high = mid - 1;
+    }
+  }
+  return 0;
+}
+
+// The search through the mapping of the index: the same entries are read,
+// without a system call each. False when the index cannot be mapped or was
+// shortened under the search; the caller then searches with reads.
+bool SearchMappedIndex(RecordFile& index, int32_t count, const ProductCode& code, int32_t* found) {
+  FileMapping* mapping = index.mapping();
+  if (mapping == nullptr || count <= 0 ||
+      !mapping->Cover(static_cast<int64_t>(count) * index_layout::kLength)) {
+    return false;
+  }
+  const char* entries = mapping->data();
+  int32_t result = 0;
+  auto search = [&] {
+    result = SearchIndex(count, code, [entries](int32_t n) {
+      return entries + static_cast<int64_t>(n - 1) * index_layout::kLength + index_layout::kCode;
+    });
+  };
+  if (!FileMapping::RunGuarded(search)) return false;
+  *found = result;
+  return true;
+}
+
+}  // namespace
+
 int32_t FindProductIndex(DataFiles& files, const ProductCode& code) {
   constexpr int kAttempts = 4;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    int32_t low = 1;
-    int32_t high = files.index().CountRecords();
-    while (low <= high) {
-      const int32_t mid = low + (high - low) / 2;
-      const ProductCode entry = files.ReadIndexEntry(mid).code;
-      // Codes compare as unsigned bytes, as the index is sorted.
-      const int order = std::lexicographical_compare(
-                            entry.begin(), entry.end(), code.begin(), code.end(),
-                            [](char a, char b) {
-                              return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
-                            })
-                            ? -1
-                            : (entry == code ? 0 : 1);
-      if (order == 0) return mid;
-      if (order < 0) {
-        low = mid + 1;
-      } else {
-        high = mid - 1;
-      }
+    const int32_t count = files.index().CountRecords();
+    int32_t found = 0;
+    if (!SearchMappedIndex(files.index(), count, code, &found)) {
+      char entry[index_layout::kLength];
+      found = SearchIndex(count, code, [&](int32_t n) {
+        files.index().Read(n, entry);
+        return static_cast<const char*>(entry + index_layout::kCode);
+      });
     }
+    if (found != 0) return found;
   }
   return 0;
 }

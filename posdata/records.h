@@ -6,9 +6,13 @@
 #define SARVILAX_POSDATA_RECORDS_H_
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <type_traits>
 
+#include "core/coding.h"
 #include "core/currency.h"
 #include "core/ole_date.h"
 
@@ -94,6 +98,23 @@ OleDate DecodeJournalDate(const char* bytes);
 void EncodeIndexRecord(const ProductIndexRecord& record, char* bytes);
 void EncodeProductRecord(const ProductRecord& record, char* bytes);
 void EncodeJournalRecord(const JournalRecord& record, char* bytes);
+
+// Single fields read straight from record bytes, for the passes over
+// millions of rows: one load each on a little-endian machine (the files'
+// own byte order), the byte-by-byte decoding elsewhere.
+template <typename T>
+T LoadField(const char* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  } else {
+    return std::bit_cast<T>(
+        static_cast<std::make_unsigned_t<std::conditional_t<sizeof(T) == 8, int64_t, T>>>(
+            DecodeFixed(p, sizeof(T))));
+  }
+}
+inline Currency LoadCurrency(const char* p) { return Currency::FromRaw(LoadField<int64_t>(p)); }
 
 // "ABC" → "ABC" padded with spaces to the array's width (cut when longer).
 template <size_t N>

@@ -1,0 +1,65 @@
+// Reads records of a file on other threads, so that a pass works on one
+// block of records while the next block is being read: the copying of the
+// file's bytes, most of a pass's cost, then overlaps the work on them. A
+// large read is shared by two threads, as one core copies at about half the
+// rate two do. The reads are the ReadRecords calls the pass would make
+// itself, only made a little earlier, while the pass runs.
+#ifndef SARVILAX_POSDATA_READ_AHEAD_H_
+#define SARVILAX_POSDATA_READ_AHEAD_H_
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <thread>
+
+#include "posdata/data_files.h"
+
+namespace sarvilax {
+
+class ReadAhead {
+ public:
+  explicit ReadAhead(RecordFile& file) : file_(file) {}
+  // Waits for a read still running, then ends the thread.
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // Starts reading records first .. first + count - 1 into buffer (as
+  // RecordFile::ReadRecords), which must not be touched until Wait returns.
+  // REQUIRES: no read in flight.
+  void Start(int64_t first, int64_t count, char* buffer);
+  // Waits for the read begun by Start and throws the Error it met, if any.
+  void Wait();
+  // A read was started and not yet waited for.
+  bool busy() const { return busy_; }
+
+ private:
+  struct Job {
+    int64_t first = 0;
+    int64_t count = 0;
+    char* buffer = nullptr;
+  };
+  // One reading thread. The caller posts a job and counts it in requested;
+  // the thread reads it and counts it in completed. Each side waits for the
+  // other's counter (yielding, then sleeping between looks), and the job and
+  // its error are handed over by those stores and loads.
+  struct Reader {
+    std::thread thread;
+    Job job;
+    std::exception_ptr error;
+    std::atomic<uint64_t> requested{0};
+    std::atomic<uint64_t> completed{0};
+    uint64_t posted = 0;  // jobs posted, the caller's own count
+  };
+
+  void Post(Reader& reader, const Job& job);
+  void Serve(Reader& reader);
+
+  RecordFile& file_;
+  Reader readers_[2];
+  bool busy_ = false;  // a read started and not yet waited for
+};
+
+}  // namespace sarvilax
+
+#endif  // SARVILAX_POSDATA_READ_AHEAD_H_
