@@ -37,10 +37,14 @@ std::vector<IniLine> SplitLines(std::string_view file_text) {
   return lines;
 }
 
+// A carriage return counts as a blank: the last line of a file may end in a
+// lone CR that is no part of its value, and stays so when a line is added
+// after it (which then ends it with a line end).
 std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
+  constexpr char kBlanks[] = " \t\r";
+  const size_t first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 bool SameName(std::string_view a, std::string_view b) {

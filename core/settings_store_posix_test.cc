@@ -73,6 +73,16 @@ TEST(IniTextTest, UpdateKeepsEveryOtherLineByteForByte) {
   EXPECT_EQ(Lookup(updated, "Asiakas", "Datat"), "old");
 }
 
+// Found by fuzzing: a last line ending in a lone CR kept the CR in its
+// value until a line was added after it, which then read without it.
+TEST(IniTextTest, ALoneCarriageReturnEndingTheFileIsNoPartOfTheValue) {
+  const std::string text = "[Asiakas]\nDatat=/srv/kassa/\r";
+  EXPECT_EQ(Lookup(text, "Asiakas", "Datat"), "/srv/kassa/");
+  const std::string updated = IniUpdate(text, "Tilasto", "SarvilaxKK", "2026-11-30");
+  EXPECT_EQ(updated, "[Asiakas]\nDatat=/srv/kassa/\r\n[Tilasto]\nSarvilaxKK=2026-11-30\n");
+  EXPECT_EQ(Lookup(updated, "Asiakas", "Datat"), "/srv/kassa/");
+}
+
 // A scratch folder removed at the end of the test.
 class ScratchFolder {
  public:

@@ -50,20 +50,27 @@ inline int UnusedLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
-// A self-signed certificate and its key. It is valid from ten years back to
-// forty years ahead, so that runs under a faked clock still verify it.
+// How long a test certificate is valid.
+enum class Validity {
+  kCurrent,  // from ten years back to forty years ahead, so that runs under a faked clock verify it
+  kExpired,  // from twenty years back to a year ago
+};
+
+// A self-signed certificate and its key.
 class TestCertificate {
  public:
   // subject_alt_names as in OpenSSL configuration, e.g.
   // "DNS:localhost,IP:127.0.0.1".
-  explicit TestCertificate(const std::string& subject_alt_names)
+  explicit TestCertificate(const std::string& subject_alt_names,
+                           Validity validity = Validity::kCurrent)
       : key_(EVP_EC_gen("P-256")), certificate_(X509_new()) {
     if (key_ == nullptr || certificate_ == nullptr) throw std::runtime_error("OpenSSL failed");
     constexpr long kYear = 365L * 86400;
+    const bool expired = validity == Validity::kExpired;
     X509_set_version(certificate_, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(certificate_), std::random_device()() & 0x7FFFFFFF);
-    X509_gmtime_adj(X509_getm_notBefore(certificate_), -10 * kYear);
-    X509_gmtime_adj(X509_getm_notAfter(certificate_), 40 * kYear);
+    X509_gmtime_adj(X509_getm_notBefore(certificate_), (expired ? -20 : -10) * kYear);
+    X509_gmtime_adj(X509_getm_notAfter(certificate_), expired ? -kYear : 40 * kYear);
     X509_set_pubkey(certificate_, key_);
     X509_NAME* name = X509_get_subject_name(certificate_);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
@@ -119,13 +126,22 @@ struct RecordedRequest {
 class HttpsTestServer {
  public:
   enum class Mode {
-    kAnswer,        // the status and body set by SetReply
-    kNeverAnswer,   // reads the request and keeps quiet until the client leaves
-    kEndlessReply,  // status 200 and a body of many megabytes beginning "True"
+    kAnswer,         // the status and body set by SetReply
+    kNeverAnswer,    // reads the request and keeps quiet until the client leaves
+    kEndlessReply,   // status 200 and a body of many megabytes beginning "True"
+    kResetMidReply,  // the head and the start of the reply's body, then a reset
   };
 
-  explicit HttpsTestServer(const std::string& subject_alt_names = "DNS:localhost,IP:127.0.0.1")
-      : certificate_(subject_alt_names) {
+  // How the server answers one request.
+  struct Reply {
+    Mode mode = Mode::kAnswer;
+    int status = 200;
+    std::string body = "True";
+  };
+
+  explicit HttpsTestServer(const std::string& subject_alt_names = "DNS:localhost,IP:127.0.0.1",
+                           Validity validity = Validity::kCurrent)
+      : certificate_(subject_alt_names, validity) {
     context_ = SSL_CTX_new(TLS_server_method());
     if (context_ == nullptr || SSL_CTX_use_certificate(context_, certificate_.certificate()) != 1 ||
         SSL_CTX_use_PrivateKey(context_, certificate_.key()) != 1) {
@@ -163,6 +179,12 @@ class HttpsTestServer {
   void SetMode(Mode mode) {
     std::lock_guard<std::mutex> lock(mutex_);
     mode_ = mode;
+  }
+  // The answers to the next requests, one each in order; after them the
+  // server answers as SetReply and SetMode say.
+  void QueueReplies(std::vector<Reply> replies) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queued_.insert(queued_.end(), replies.begin(), replies.end());
   }
   std::vector<RecordedRequest> requests() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -229,15 +251,28 @@ class HttpsTestServer {
     if (SSL_accept(ssl) == 1 && ReadRequest(ssl, &request)) {
       std::unique_lock<std::mutex> lock(mutex_);
       requests_.push_back(request);
-      const Mode mode = mode_;
-      const std::string response = "HTTP/1.1 " + std::to_string(status_) +
+      Reply reply{mode_, status_, reply_};
+      if (!queued_.empty()) {
+        reply = queued_.front();
+        queued_.erase(queued_.begin());
+      }
+      const std::string response = "HTTP/1.1 " + std::to_string(reply.status) +
                                    " Status\r\nContent-Type: text/plain\r\nContent-Length: " +
-                                   std::to_string(reply_.size()) + "\r\nConnection: close\r\n\r\n" +
-                                   reply_;
+                                   std::to_string(reply.body.size()) +
+                                   "\r\nConnection: close\r\n\r\n" + reply.body;
       lock.unlock();
-      if (mode == Mode::kAnswer) WriteAll(ssl, response);
-      if (mode == Mode::kNeverAnswer) WaitForClientToLeave(ssl, fd);
-      if (mode == Mode::kEndlessReply) WriteEndlessReply(ssl);
+      if (reply.mode == Mode::kAnswer) WriteAll(ssl, response);
+      if (reply.mode == Mode::kNeverAnswer) WaitForClientToLeave(ssl, fd);
+      if (reply.mode == Mode::kEndlessReply) WriteEndlessReply(ssl);
+      if (reply.mode == Mode::kResetMidReply) {
+        // Promise more than is sent, then drop the connection with a reset.
+        WriteAll(ssl, "HTTP/1.1 " + std::to_string(reply.status) +
+                          " Status\r\nContent-Length: 100000\r\n\r\n" + reply.body);
+        const linger reset{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        SSL_free(ssl);
+        return;
+      }
       SSL_shutdown(ssl);
     }
     SSL_free(ssl);
@@ -312,6 +347,7 @@ class HttpsTestServer {
   int status_ = 200;
   std::string reply_ = "True";
   Mode mode_ = Mode::kAnswer;
+  std::vector<Reply> queued_;
   std::vector<RecordedRequest> requests_;
   std::thread thread_;
 };
