@@ -8,8 +8,10 @@
 #define SARVILAX_POSDATA_READ_AHEAD_H_
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include "posdata/data_files.h"
@@ -41,8 +43,9 @@ class ReadAhead {
   };
   // One reading thread. The caller posts a job and counts it in requested;
   // the thread reads it and counts it in completed. Each side waits for the
-  // other's counter (yielding, then sleeping between looks), and the job and
-  // its error are handed over by those stores and loads.
+  // other's counter, yielding its core a while and then sleeping on a
+  // condition variable, and the job and its error are handed over by those
+  // stores and loads.
   struct Reader {
     std::thread thread;
     Job job;
@@ -50,6 +53,9 @@ class ReadAhead {
     std::atomic<uint64_t> requested{0};
     std::atomic<uint64_t> completed{0};
     uint64_t posted = 0;  // jobs posted, the caller's own count
+    std::mutex mutex;     // held only to sleep and to wake a sleeper
+    std::condition_variable requested_changed;
+    std::condition_variable completed_changed;
   };
 
   void Post(Reader& reader, const Job& job);

@@ -22,7 +22,7 @@ constexpr int64_t kPageRows = 16;
 constexpr int kPagesPerGroup = kGroupRows / kPageRows;
 constexpr size_t kWholeGroupWalkers = 200;
 constexpr int kWordsPerGroup = kGroupRows / 64;
-constexpr int64_t kPrefetchRows = 8;
+constexpr int64_t kPrefetchRows = 16;
 
 // A chain on its way down: the query it answers, the row it is at, and the
 // values found so far. The walker travels with its values, from bucket to
