@@ -11,9 +11,8 @@
 namespace sarvilax {
 namespace {
 
-// About two megabytes of records per read in a pass (shared by the two
-// reading threads).
-constexpr int64_t kScanBufferBytes = 2 << 20;
+// About a megabyte of records per read in a pass.
+constexpr int64_t kScanBufferBytes = 1 << 20;
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

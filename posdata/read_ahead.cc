@@ -8,9 +8,6 @@ namespace {
 // The value of requested that tells a thread to end.
 constexpr uint64_t kStop = ~uint64_t{0};
 
-// A read shorter than this is not shared between the threads.
-constexpr int64_t kShareBytes = 128 << 10;
-
 // A side waiting for the other yields its core this many times (up to about
 // a millisecond) before it sleeps: in a pass the other side mostly answers
 // within that, and a sleeper is woken some tens of microseconds late, once
@@ -49,55 +46,37 @@ ReadAhead::~ReadAhead() {
       // The records are no longer wanted, nor is the error of reading them.
     }
   }
-  for (Reader& reader : readers_) {
-    if (!reader.thread.joinable()) continue;
-    RaiseCount(reader.requested, kStop, reader.mutex, reader.requested_changed);
-    reader.thread.join();
+  if (thread_.joinable()) {
+    RaiseCount(requested_, kStop, mutex_, requested_changed_);
+    thread_.join();
   }
 }
 
 void ReadAhead::Start(int64_t first, int64_t count, char* buffer) {
-  const int64_t length = file_.record_length();
-  const bool shared = count * length >= kShareBytes;
-  const int64_t first_part = shared ? count / 2 : count;
-  Post(readers_[0], {first, first_part, buffer});
-  if (shared) {
-    Post(readers_[1], {first + first_part, count - first_part, buffer + first_part * length});
-  }
+  job_ = {first, count, buffer};
+  RaiseCount(requested_, ++posted_, mutex_, requested_changed_);
   busy_ = true;
-}
-
-void ReadAhead::Post(Reader& reader, const Job& job) {
-  reader.job = job;
-  RaiseCount(reader.requested, ++reader.posted, reader.mutex, reader.requested_changed);
-  // The threads are made at their first read, so that a pass that needs no
+  // The thread is made at the first read, so that a pass that needs no
   // second read costs no thread.
-  if (!reader.thread.joinable()) {
-    reader.thread = std::thread(&ReadAhead::Serve, this, std::ref(reader));
-  }
+  if (!thread_.joinable()) thread_ = std::thread(&ReadAhead::Serve, this);
 }
 
 void ReadAhead::Wait() {
-  std::exception_ptr error;
-  for (Reader& reader : readers_) {
-    AwaitCount(reader.completed, reader.posted, reader.mutex, reader.completed_changed);
-    if (reader.error && !error) error = reader.error;
-    reader.error = nullptr;
-  }
+  AwaitCount(completed_, posted_, mutex_, completed_changed_);
   busy_ = false;
-  if (error) std::rethrow_exception(error);
+  if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
 }
 
-void ReadAhead::Serve(Reader& reader) {
+void ReadAhead::Serve() {
   for (uint64_t next = 1;; ++next) {
-    AwaitCount(reader.requested, next, reader.mutex, reader.requested_changed);
-    if (reader.requested.load(std::memory_order_acquire) == kStop) return;
+    AwaitCount(requested_, next, mutex_, requested_changed_);
+    if (requested_.load(std::memory_order_acquire) == kStop) return;
     try {
-      file_.ReadRecords(reader.job.first, reader.job.count, reader.job.buffer);
+      file_.ReadRecords(job_.first, job_.count, job_.buffer);
     } catch (...) {
-      reader.error = std::current_exception();
+      error_ = std::current_exception();
     }
-    RaiseCount(reader.completed, next, reader.mutex, reader.completed_changed);
+    RaiseCount(completed_, next, mutex_, completed_changed_);
   }
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 // The journal is walked a group of rows at a time (about 850 kB). A group
 // that many chains enter is read whole, and the group below it meanwhile on
-// other threads. From a group that few enter (the chains of slow sellers
+// a second thread. From a group that few enter (the chains of slow sellers
 // reach back far, one row each) a page of 16 rows is read as a chain comes
 // to it: reading a page costs about what 200th of a group does.
 constexpr int64_t kGroupRows = 8192;
@@ -109,7 +109,7 @@ class ChainWalk {
     whole_ = ReadGroup(g, dense);
     loaded_pages_.fill(whole_ ? ~uint64_t{0} : 0);
     // The chains go on into the groups below: while this one is walked, the
-    // next is read on other threads.
+    // next is read on the second thread.
     if (dense && g > 0) {
       read_ahead_.Start((g - 1) * kGroupRows + 1, kGroupRows, next_rows_.data());
       read_ahead_group_ = g - 1;
@@ -150,12 +150,7 @@ class ChainWalk {
         // Rows never walked: the error of reading them is no error of the walk.
       }
     }
-    if (dense) {
-      // Read by the reading threads too, which share a read between them.
-      read_ahead_.Start(group_first_, kGroupRows, rows_.data());
-      read_ahead_group_ = -1;
-      read_ahead_.Wait();
-    }
+    if (dense) journal_.ReadRecords(group_first_, kGroupRows, rows_.data());
     return dense;
   }
 
