@@ -179,8 +179,16 @@ std::vector<std::string> BuildTopList(Env& env, StockWorkFile& work_file, Window
   };
   std::vector<size_t> listed;
   std::vector<double> keys;
+  // The lines of the products that sold something are laid out once, here,
+  // for their keys and for the file; where each is in sold_lines, per
+  // listed record (length 0 for the others).
+  std::string sold_lines;
+  struct Place {
+    size_t at = 0;
+    size_t length = 0;
+  };
+  std::vector<Place> sold_line;
   bool line_breaks_inside = false;  // a code or name holding CR or LF
-  std::string line;
   PassProgress progress(window, count);
   for (size_t r = 0; r < in_file; ++r) {
     const char* bytes = records.data() + r * stock_work_layout::kLength;
@@ -188,12 +196,15 @@ std::vector<std::string> BuildTopList(Env& env, StockWorkFile& work_file, Window
     if (!IsBlankCode(record.code)) {
       listed.push_back(r);
       double key = 0;
+      Place place;
       if (!record.netSales.IsZero()) {
-        line.clear();
-        AppendTopListLine(record, line);
-        key = NetSalesKey(line);
+        place.at = sold_lines.size();
+        AppendTopListLine(record, sold_lines);
+        place.length = sold_lines.size() - place.at;
+        key = NetSalesKey(std::string_view(sold_lines).substr(place.at, place.length));
       }
       keys.push_back(key);
+      sold_line.push_back(place);
       line_breaks_inside =
           line_breaks_inside || std::any_of(bytes, bytes + stock_work_layout::kQuantitySold,
                                             [](char c) { return c == '\r' || c == '\n'; });
@@ -209,7 +220,13 @@ std::vector<std::string> BuildTopList(Env& env, StockWorkFile& work_file, Window
     for (size_t r : listed) AppendTopListLine(record_at(r), text);
     if (std::optional<std::string> sorted = SortedLines(text)) text = std::move(*sorted);
   } else {
-    for (size_t i : SortedOrder(keys)) AppendTopListLine(record_at(listed[i]), text);
+    for (size_t i : SortedOrder(keys)) {
+      if (sold_line[i].length > 0) {
+        text.append(sold_lines, sold_line[i].at, sold_line[i].length);
+      } else {
+        AppendTopListLine(record_at(listed[i]), text);
+      }
+    }
   }
   env.WriteWholeFile(kTopListFileName, text);
   const std::vector<std::string_view> first = LinesOf(text, kTopListEntries).lines;
