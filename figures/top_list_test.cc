@@ -69,10 +69,11 @@ TEST(TopListTest, ListsTheFirstTwentyLines) {
 
 // The list is sorted before it is first written; it must be the file that
 // writing it in index order and then sorting it gives, whatever the names.
+// G returned as much as it sold: amounts on its line, but no net sales.
 TEST(TopListTest, IsTheFileThatSortingTheWrittenListGives) {
-  std::vector<StockWorkRecord> records = {Work("A", 1, 5, 1), Work("B", 2, -3, 0),
-                                          Work("C", 0, 0, 0), Work("D", 3, 12, 2),
-                                          Work("E", 1, 5, 0), Work("F", 0, 0, 0)};
+  std::vector<StockWorkRecord> records = {
+      Work("A", 1, 5, 1), Work("B", 2, -3, 0), Work("C", 0, 0, 0), Work("D", 3, 12, 2),
+      Work("E", 1, 5, 0), Work("F", 0, 0, 0),  Work("G", 2, 0, -1)};
   for (bool line_break_in_a_name : {false, true}) {
     SCOPED_TRACE(line_break_in_a_name);
     if (line_break_in_a_name) records[2].name[3] = '\n';
