@@ -33,6 +33,10 @@ class ReadableFile {
   virtual size_t ReadAt(int64_t offset, size_t n, char* buffer) = 0;
 };
 
+// All of file, read from its start a block at a time until a read comes
+// back empty. Throws Error on a failed read.
+std::string ReadToEnd(ReadableFile& file);
+
 // A work file of the run, open for reading and writing.
 class WritableFile : public ReadableFile {
  public:

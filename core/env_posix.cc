@@ -54,15 +54,17 @@ int CreateFresh(const std::string& fs_path) {
   return open(fs_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
-// An open descriptor and the name it was opened by, for messages.
-class FileHandle {
+// An open descriptor and the name it was opened by, for messages. A file
+// opened for reading only is handed out as a ReadableFile, so WriteAt is
+// reached only on the work files opened for writing.
+class PosixFile : public WritableFile {
  public:
-  FileHandle(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  ~FileHandle() { close(fd_); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
+  PosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixFile() override { close(fd_); }
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
 
-  int64_t Length() {
+  int64_t Length() override {
     struct stat st;
     if (fstat(fd_, &st) != 0) FailWithErrno("cannot read", path_, errno);
     return st.st_size;
@@ -70,7 +72,7 @@ class FileHandle {
 
   // The file may shrink while it is open: a read past its end returns what
   // is there, possibly nothing.
-  size_t ReadAt(int64_t offset, size_t n, char* buffer) {
+  size_t ReadAt(int64_t offset, size_t n, char* buffer) override {
     if (offset < 0) FailWithErrno("cannot read", path_, EINVAL);
     size_t done = 0;
     while (done < n) {
@@ -83,7 +85,7 @@ class FileHandle {
     return done;
   }
 
-  void WriteAt(int64_t offset, std::string_view data) {
+  void WriteAt(int64_t offset, std::string_view data) override {
     const int error = offset < 0 ? EINVAL : WriteFully(fd_, offset, data);
     if (error != 0) FailWithErrno("cannot write work file", path_, error);
   }
@@ -91,31 +93,6 @@ class FileHandle {
  private:
   int fd_;
   std::string path_;
-};
-
-class PosixReadableFile : public ReadableFile {
- public:
-  PosixReadableFile(int fd, std::string path) : file_(fd, std::move(path)) {}
-  int64_t Length() override { return file_.Length(); }
-  size_t ReadAt(int64_t offset, size_t n, char* buffer) override {
-    return file_.ReadAt(offset, n, buffer);
-  }
-
- private:
-  FileHandle file_;
-};
-
-class PosixWritableFile : public WritableFile {
- public:
-  PosixWritableFile(int fd, std::string path) : file_(fd, std::move(path)) {}
-  int64_t Length() override { return file_.Length(); }
-  size_t ReadAt(int64_t offset, size_t n, char* buffer) override {
-    return file_.ReadAt(offset, n, buffer);
-  }
-  void WriteAt(int64_t offset, std::string_view data) override { file_.WriteAt(offset, data); }
-
- private:
-  FileHandle file_;
 };
 
 // The folder part of a file system path ("." for a plain name).
@@ -200,25 +177,20 @@ class PosixEnv : public Env {
   std::unique_ptr<ReadableFile> OpenShared(const std::string& path) override {
     const int fd = open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) FailWithErrno("cannot open", path, errno);
-    return std::make_unique<PosixReadableFile>(fd, path);
+    return std::make_unique<PosixFile>(fd, path);
   }
 
   std::unique_ptr<WritableFile> CreateWorkFile(const std::string& path) override {
     const int fd = CreateFresh(FsPath(path));
     if (fd < 0) FailWithErrno("cannot create work file", path, errno);
-    return std::make_unique<PosixWritableFile>(fd, path);
+    return std::make_unique<PosixFile>(fd, path);
   }
 
   std::string ReadWholeFile(const std::string& path) override {
     const int fd = open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) FailWithErrno("cannot open", path, errno);
-    FileHandle file(fd, path);
-    std::string contents;
-    char buffer[65536];
-    while (const size_t got = file.ReadAt(contents.size(), sizeof buffer, buffer)) {
-      contents.append(buffer, got);
-    }
-    return contents;
+    PosixFile file(fd, path);
+    return ReadToEnd(file);
   }
 
   // A write that fails removes the partial file, so no half-written file is

@@ -85,15 +85,17 @@ HANDLE OpenForReading(const std::wstring& fs_path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// An open handle and the name it was opened by, for messages.
-class FileHandle {
+// An open handle and the name it was opened by, for messages. A file
+// opened for reading only is handed out as a ReadableFile, so WriteAt is
+// reached only on the work files opened for writing.
+class WindowsFile : public WritableFile {
  public:
-  FileHandle(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
-  ~FileHandle() { CloseHandle(handle_); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
+  WindowsFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  ~WindowsFile() override { CloseHandle(handle_); }
+  WindowsFile(const WindowsFile&) = delete;
+  WindowsFile& operator=(const WindowsFile&) = delete;
 
-  int64_t Length() {
+  int64_t Length() override {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(handle_, &size)) FailWithError("cannot read", path_, GetLastError());
     return size.QuadPart;
@@ -101,7 +103,7 @@ class FileHandle {
 
   // The file may shrink while it is open: a read past its end returns what
   // is there, possibly nothing.
-  size_t ReadAt(int64_t offset, size_t n, char* buffer) {
+  size_t ReadAt(int64_t offset, size_t n, char* buffer) override {
     if (offset < 0) FailWithError("cannot read", path_, ERROR_NEGATIVE_SEEK);
     size_t done = 0;
     while (done < n) {
@@ -119,7 +121,7 @@ class FileHandle {
     return done;
   }
 
-  void WriteAt(int64_t offset, std::string_view data) {
+  void WriteAt(int64_t offset, std::string_view data) override {
     const DWORD error = offset < 0 ? ERROR_NEGATIVE_SEEK : WriteFully(handle_, offset, data);
     if (error != 0) FailWithError("cannot write work file", path_, error);
   }
@@ -127,31 +129,6 @@ class FileHandle {
  private:
   HANDLE handle_;
   std::string path_;
-};
-
-class WindowsReadableFile : public ReadableFile {
- public:
-  WindowsReadableFile(HANDLE handle, std::string path) : file_(handle, std::move(path)) {}
-  int64_t Length() override { return file_.Length(); }
-  size_t ReadAt(int64_t offset, size_t n, char* buffer) override {
-    return file_.ReadAt(offset, n, buffer);
-  }
-
- private:
-  FileHandle file_;
-};
-
-class WindowsWritableFile : public WritableFile {
- public:
-  WindowsWritableFile(HANDLE handle, std::string path) : file_(handle, std::move(path)) {}
-  int64_t Length() override { return file_.Length(); }
-  size_t ReadAt(int64_t offset, size_t n, char* buffer) override {
-    return file_.ReadAt(offset, n, buffer);
-  }
-  void WriteAt(int64_t offset, std::string_view data) override { file_.WriteAt(offset, data); }
-
- private:
-  FileHandle file_;
 };
 
 class WindowsFileLock : public FileLock {
@@ -214,7 +191,7 @@ class WindowsEnv : public Env {
   std::unique_ptr<ReadableFile> OpenShared(const std::string& path) override {
     const HANDLE file = OpenForReading(FsPath(path));
     if (file == INVALID_HANDLE_VALUE) FailWithError("cannot open", path, GetLastError());
-    return std::make_unique<WindowsReadableFile>(file, path);
+    return std::make_unique<WindowsFile>(file, path);
   }
 
   std::unique_ptr<WritableFile> CreateWorkFile(const std::string& path) override {
@@ -222,20 +199,14 @@ class WindowsEnv : public Env {
     if (file == INVALID_HANDLE_VALUE) {
       FailWithError("cannot create work file", path, GetLastError());
     }
-    return std::make_unique<WindowsWritableFile>(file, path);
+    return std::make_unique<WindowsFile>(file, path);
   }
 
   std::string ReadWholeFile(const std::string& path) override {
     const HANDLE handle = OpenForReading(FsPath(path));
     if (handle == INVALID_HANDLE_VALUE) FailWithError("cannot open", path, GetLastError());
-    FileHandle file(handle, path);
-    std::string contents;
-    char buffer[65536];
-    while (const size_t got =
-               file.ReadAt(static_cast<int64_t>(contents.size()), sizeof buffer, buffer)) {
-      contents.append(buffer, got);
-    }
-    return contents;
+    WindowsFile file(handle, path);
+    return ReadToEnd(file);
   }
 
   // A write that fails removes the partial file, so no half-written file is
