@@ -20,10 +20,6 @@ namespace sarvilax {
 
 namespace {
 
-// The relay answers with one word; anything past this much is cut off, so a
-// misbehaving server cannot fill the memory. Only the start of the reply is
-// ever looked at.
-constexpr size_t kMaxReplyBytes = size_t{64} * 1024;
 constexpr long kHttpOk = 200;
 
 struct ReplyBuffer {
@@ -37,7 +33,7 @@ size_t CollectReply(char* data, size_t size, size_t count, void* user) noexcept 
   try {
     auto* reply = static_cast<ReplyBuffer*>(user);
     const size_t bytes = size * count;
-    const size_t room = kMaxReplyBytes - reply->text.size();
+    const size_t room = kMaxRelayReplyBytes - reply->text.size();
     if (bytes > room) {
       reply->text.append(data, room);
       reply->capped = true;

@@ -4,10 +4,16 @@
 #ifndef SARVILAX_DELIVERY_HTTP_TRANSFER_H_
 #define SARVILAX_DELIVERY_HTTP_TRANSFER_H_
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 namespace sarvilax {
+
+// The relay answers with one word; a transfer keeps at most this much of a
+// reply and drops the rest, so a misbehaving server cannot fill the memory.
+// Only the start of the reply is ever looked at.
+inline constexpr size_t kMaxRelayReplyBytes = size_t{64} * 1024;
 
 // Where and how requests go. Built once per process.
 struct RelayConfig {

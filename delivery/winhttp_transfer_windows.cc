@@ -28,10 +28,6 @@ namespace sarvilax {
 
 namespace {
 
-// The relay answers with one word; anything past this much is cut off, so a
-// misbehaving server cannot fill the memory. Only the start of the reply is
-// ever looked at.
-constexpr size_t kMaxReplyBytes = size_t{64} * 1024;
 constexpr DWORD kHttpOk = 200;
 
 struct InternetCloser {
@@ -201,17 +197,17 @@ class WinHttpTransfer : public HttpTransfer {
     return connection_ != nullptr;
   }
 
-  // The reply body up to kMaxReplyBytes; a reply cut off at the limit still
+  // The reply body up to kMaxRelayReplyBytes; a reply cut off at the limit still
   // counts, as its beginning is all the caller reads.
   std::string ReadReply(HINTERNET request, std::chrono::steady_clock::time_point deadline) {
     std::string reply;
     char buffer[8192];
-    while (reply.size() < kMaxReplyBytes) {
+    while (reply.size() < kMaxRelayReplyBytes) {
       if (std::chrono::steady_clock::now() > deadline) {
         return Fails("the relay did not answer in time");
       }
       const DWORD wanted =
-          static_cast<DWORD>(std::min(sizeof buffer, kMaxReplyBytes - reply.size()));
+          static_cast<DWORD>(std::min(sizeof buffer, kMaxRelayReplyBytes - reply.size()));
       DWORD got = 0;
       if (!WinHttpReadData(request, buffer, wanted, &got)) return FailsWithLastError();
       if (got == 0) break;
