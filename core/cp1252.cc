@@ -1,5 +1,6 @@
 #include "core/cp1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -149,6 +150,12 @@ std::string ToLowerCp1252(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = ToLowerCp1252(c);
   return out;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 }  // namespace sarvilax

@@ -21,6 +21,10 @@ char ToLowerCp1252(char c);
 std::string ToUpperCp1252(std::string_view text);
 std::string ToLowerCp1252(std::string_view text);
 
+// a and b are the same but for the case of the letters A-Z, as the names of
+// files and of settings compare; every other byte must be equal.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 }  // namespace sarvilax
 
 #endif  // SARVILAX_CORE_CP1252_H_

@@ -60,6 +60,11 @@ TEST(Cp1252Test, LetterCase) {
   EXPECT_EQ(ToUpperCp1252("\xDF\xB5\xF7\xD7"), "\xDF\xB5\xF7\xD7");
   EXPECT_EQ(ToLowerCp1252("\xDF\xB5\xF7\xD7"), "\xDF\xB5\xF7\xD7");
   EXPECT_EQ(ToUpperCp1252("09@[`{\x80\xA0"), "09@[`{\x80\xA0");
+  // Names of files and settings fold A-Z only.
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("varnu.004", "VARNU.004"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("\xE4", "\xC4"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("@[", "`{"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("VARNU.004", "VARNU.004 "));
 
   // Every byte: the two directions agree, and the case of a letter returns.
   for (int i = 0; i < 256; ++i) {

@@ -47,15 +47,6 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 enum class LineKind { kBlank, kComment, kSection, kKey, kOther };
 
 // What a line is; for a section header its name, for a key line its key and
@@ -99,12 +90,12 @@ KeyPlace FindKey(const std::vector<IniLine>& lines, std::string_view section,
   for (size_t i = 0; i < lines.size(); ++i) {
     const ParsedLine line = ParseLine(lines[i].text);
     if (line.kind == LineKind::kSection) {
-      in_section = SameName(line.name, section);
+      in_section = EqualsIgnoringAsciiCase(line.name, section);
       in_first_section = in_section && !place.section_found;
       if (in_first_section) place.section_found = true;
     }
     if (in_first_section && line.kind != LineKind::kBlank) place.section_end = i + 1;
-    if (in_section && line.kind == LineKind::kKey && SameName(line.name, key)) {
+    if (in_section && line.kind == LineKind::kKey && EqualsIgnoringAsciiCase(line.name, key)) {
       place.key_found = true;
       place.key_line = i;
       place.value = line.value;

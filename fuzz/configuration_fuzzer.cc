@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "core/cp1252.h"
 #include "core/error.h"
 #include "core/memory_env.h"
 #include "core/settings_store.h"
@@ -68,15 +69,6 @@ std::string_view Trimmed(std::string_view text) {
   const size_t first = text.find_first_not_of(" \t\r");
   if (first == text.npos) return {};
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 // Section and key names as a person writes them: no line break, no blanks
@@ -155,7 +147,8 @@ void CheckIniText(const std::string& text, const std::string& section, const std
   Check(IniLookup(updated, section, key, &read_back));
   Check(read_back == value);
   for (const auto& [other_section, other_key] : NamedKeys(text)) {
-    if (SameName(other_section, section) && SameName(other_key, key)) continue;
+    if (EqualsIgnoringAsciiCase(other_section, section) && EqualsIgnoringAsciiCase(other_key, key))
+      continue;
     std::string old_value, new_value;
     const bool had = IniLookup(text, other_section, other_key, &old_value);
     Check(IniLookup(updated, other_section, other_key, &new_value) == had);

@@ -14,15 +14,6 @@ namespace {
 // About a megabyte of records per read in a pass.
 constexpr int64_t kScanBufferBytes = 1 << 20;
 
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) {
-             return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-           };
-           return lower(x) == lower(y);
-         });
-}
-
 // The point-of-sale program's settings name the data folder; a missing file
 // is most often a wrong or unfinished Datat value.
 [[noreturn]] void FailMissingDataFile(Env& env, const std::string& data_directory,
@@ -166,7 +157,7 @@ std::string ResolveDataFilePath(Env& env, const std::string& data_directory,
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   for (const std::string& entry : env.ListDirectory(folder.empty() ? "" : folder)) {
-    if (EqualsIgnoringCase(entry, base)) return folder + entry;
+    if (EqualsIgnoringAsciiCase(entry, base)) return folder + entry;
   }
   return path;
 }
