@@ -16,17 +16,13 @@
 #include <string_view>
 
 #include "ui/display_text.h"
+#include "ui/form_layout.h"
 
 namespace sarvilax {
 
 namespace {
 
-// Form1's layout in pixels (the design's twips divided by 15).
-constexpr int kClientWidth = 424;
-constexpr int kClientHeight = 78;
-constexpr int kFrameLeft = 16, kFrameTop = 13, kFrameWidth = 392, kFrameHeight = 49;
-// Bar lies inside Frame1, at these offsets from the frame's corner.
-constexpr int kBarLeft = 12, kBarTop = 22, kBarWidth = 366, kBarHeight = 12;
+using namespace form_layout;
 
 constexpr int kCaptionSize = 12;
 constexpr int kCaptionIndent = 8;

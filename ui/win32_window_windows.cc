@@ -7,6 +7,7 @@
 
 #include "core/wide_text.h"
 #include "ui/display_text.h"
+#include "ui/form_layout.h"
 #include "ui/silent_window.h"
 #include "ui/win32_window.h"
 
@@ -14,12 +15,7 @@ namespace sarvilax {
 
 namespace {
 
-// Form1's layout in pixels (the design's twips divided by 15).
-constexpr int kClientWidth = 424;
-constexpr int kClientHeight = 78;
-constexpr int kFrameLeft = 16, kFrameTop = 13, kFrameWidth = 392, kFrameHeight = 49;
-// Bar lies inside Frame1, at these offsets from the frame's corner.
-constexpr int kBarLeft = 12, kBarTop = 22, kBarWidth = 366, kBarHeight = 12;
+using namespace form_layout;
 
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr wchar_t kFormClass[] = L"SarvilaxForm1";
