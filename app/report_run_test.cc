@@ -58,20 +58,21 @@ TEST_F(ReportRunTest, AWeeklyRunShowsItsPhasesSendsAndCleansUp) {
       Context({"Omistaja@Example.com", "  ", "kirjanpito@example.com"}, CommandLine::kEmpty);
   transfer_.reply = "True";
   const DispatchResult result = RunWeeklyReport(context);
-  const std::vector<std::string> expected = {
-      "visible 1",
-      "phase Lasketaan varastot",
-      "phase Kuluvan viikon myynti",
-      "phase Viime vuoden vastaava viikko",
-      "phase Kumulatiivinen myynti",
-      "phase Viime vuoden kumulatiivinen",
-      "phase Summataan luvut",
-      "phase L\xE4hetet\xE4\xE4n omistaja@example.com",
-      "phase L\xE4hetet\xE4\xE4n   ",
-      "phase L\xE4hetet\xE4\xE4n kirjanpito@example.com",
-      "visible 0",
+  const std::string confirmation =
       "message  Zorvik|  Viikkoraportit on l\xE4hetetty seuraaviin osoitteisiin:     "
-      "\r\n  -  omistaja@example.com\r\n  -  kirjanpito@example.com"};
+      "\r\n  -  omistaja@example.com\r\n  -  kirjanpito@example.com";
+  const std::vector<std::string> expected = {"visible 1",
+                                             "phase Lasketaan varastot",
+                                             "phase Kuluvan viikon myynti",
+                                             "phase Viime vuoden vastaava viikko",
+                                             "phase Kumulatiivinen myynti",
+                                             "phase Viime vuoden kumulatiivinen",
+                                             "phase Summataan luvut",
+                                             "phase L\xE4hetet\xE4\xE4n omistaja@example.com",
+                                             "phase L\xE4hetet\xE4\xE4n   ",
+                                             "phase L\xE4hetet\xE4\xE4n kirjanpito@example.com",
+                                             "visible 0",
+                                             confirmation};
   EXPECT_EQ(window_.calls, expected);
   EXPECT_EQ(transfer_.posts.size(), 2u);  // the blank recipient is skipped
   EXPECT_EQ(result.accepted.size(), 2u);

@@ -59,7 +59,8 @@ size_t DecodeUtf8(std::string_view text, char32_t* code_point) {
   if (lead < 0x80) {
     *code_point = lead;
     return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
+  }
+  if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2, value = lead & 0x1F, smallest = 0x80;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     length = 3, value = lead & 0x0F, smallest = 0x800;

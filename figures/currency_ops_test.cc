@@ -33,7 +33,10 @@ TEST(CurrencyOpsTest, GiveWhatCurrencysOwnOperatorsGive) {
   }
   for (size_t i = 0; i + 1 < raws.size(); ++i) {
     const Currency a = Currency::FromRaw(raws[i]), b = Currency::FromRaw(raws[i + 1]);
-    for (auto [x, y] : {std::pair{a, b}, std::pair{a, a}, std::pair{b, Currency::FromRaw(5000)}}) {
+    for (auto [first, second] :
+         {std::pair{a, b}, std::pair{a, a}, std::pair{b, Currency::FromRaw(5000)}}) {
+      // Copies for the lambdas: clang 14 cannot capture a structured binding.
+      const Currency x = first, y = second;
       Currency expected, got;
       EXPECT_EQ(ErrorOf([&] { got = currency_ops::Multiply(x, y); }),
                 ErrorOf([&] { expected = x * y; }));

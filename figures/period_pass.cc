@@ -47,7 +47,7 @@ SaleRow PriceSale(Currency unit_price, Currency quantity, Currency unit_cost, do
 // How far ahead of the row being summed its successors are fetched into
 // the cache: the block was read on another thread, into its core's cache.
 // (A prefetch past the end of the block does no harm.)
-constexpr int64_t kPrefetchBytes = 40 * journal_layout::kLength;
+constexpr int64_t kPrefetchBytes = int64_t{40} * journal_layout::kLength;
 
 enum class RowKind : uint8_t { kOther, kCustomer, kSale };
 

@@ -40,7 +40,8 @@ void ReadIndex(DataFiles& files, int32_t count, Entries& entries) {
   entries.productRecord.resize(count);
   entries.live.resize(count);
   for (int32_t i = 0; i < count; ++i) {
-    const ProductIndexRecord entry = DecodeIndexRecord(bytes.data() + i * index_layout::kLength);
+    const ProductIndexRecord entry =
+        DecodeIndexRecord(bytes.data() + ptrdiff_t{i} * index_layout::kLength);
     entries.productRecord[i] = entry.productRecord;
     entries.live[i] = entry.IsLive();
   }

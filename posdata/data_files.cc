@@ -151,7 +151,7 @@ OleDate DataFiles::ReadJournalDate(int64_t n) {
 
 std::string ResolveDataFilePath(Env& env, const std::string& data_directory,
                                 const std::string& name) {
-  const std::string path = data_directory + name;
+  std::string path = data_directory + name;
   if (env.FileExists(path)) return path;
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);

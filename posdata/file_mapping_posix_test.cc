@@ -15,7 +15,7 @@ namespace {
 using testing::TempDir;
 using testing::WriteFile;
 
-constexpr int kPage = 4096;
+constexpr int64_t kPage = 4096;
 
 TEST(FileMappingTest, ReadsTheFileAsItIsNowAndSurvivesItsShortening) {
   TempDir dir;

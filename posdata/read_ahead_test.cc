@@ -27,27 +27,31 @@ class FailingFile : public ReadableFile {
   int64_t failing_offset_;
 };
 
+// The journal's record length.
+constexpr size_t kRow = 104;
+
 TEST(ReadAheadTest, ReadsOnTheSecondThreadAndHandsOverItsError) {
   std::string contents;
-  for (int n = 0; n < 100; ++n) contents += std::string(104, static_cast<char>('0' + n % 10));
-  RecordFile journal(std::make_unique<FailingFile>(contents, 60 * 104), 104, "VARNU.004");
+  for (int n = 0; n < 100; ++n) contents += std::string(kRow, static_cast<char>('0' + n % 10));
+  RecordFile journal(std::make_unique<FailingFile>(contents, 60 * kRow), static_cast<int>(kRow),
+                     "VARNU.004");
   ReadAhead read_ahead(journal);
   EXPECT_FALSE(read_ahead.busy());
-  std::vector<char> buffer(20 * 104);
+  std::vector<char> buffer(20 * kRow);
   read_ahead.Start(11, 20, buffer.data());
   EXPECT_TRUE(read_ahead.busy());
   read_ahead.Wait();
   EXPECT_FALSE(read_ahead.busy());
-  EXPECT_EQ(std::string(buffer.data(), 104), std::string(104, '0'));      // record 11
-  EXPECT_EQ(std::string(&buffer[19 * 104], 104), std::string(104, '9'));  // record 30
+  EXPECT_EQ(std::string(buffer.data(), kRow), std::string(kRow, '0'));       // record 11
+  EXPECT_EQ(std::string(&buffer[19 * kRow], kRow), std::string(kRow, '9'));  // record 30
 
   read_ahead.Start(61, 5, buffer.data());
   EXPECT_THROW(read_ahead.Wait(), Error);
   EXPECT_FALSE(read_ahead.busy());
   read_ahead.Start(91, 20, buffer.data());  // records past the end read as zeros
   read_ahead.Wait();
-  EXPECT_EQ(std::string(&buffer[9 * 104], 104), std::string(104, '9'));  // record 100
-  EXPECT_EQ(std::string(&buffer[10 * 104], 10 * 104), std::string(10 * 104, '\0'));
+  EXPECT_EQ(std::string(&buffer[9 * kRow], kRow), std::string(kRow, '9'));  // record 100
+  EXPECT_EQ(std::string(&buffer[10 * kRow], 10 * kRow), std::string(10 * kRow, '\0'));
 
   // A read still running when the reader goes is waited for, its error dropped.
   auto dropped = std::make_unique<ReadAhead>(journal);

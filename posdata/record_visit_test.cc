@@ -25,6 +25,7 @@ TEST(VisitRecordsTest, VisitsEachNumberOnceWithTheRecordsBytes) {
   // wanted twice, and numbers past the end of the file (read as zeros).
   std::mt19937 random(3);
   std::vector<int32_t> numbers;
+  numbers.reserve(6040);
   for (int i = 0; i < 6000; ++i) numbers.push_back(std::uniform_int_distribution(1, 9000)(random));
   for (int i = 0; i < 40; ++i) {
     numbers.push_back(std::uniform_int_distribution(9001, kRecords + 500)(random));

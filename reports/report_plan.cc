@@ -49,10 +49,12 @@ MessageTexts MonthlyMessageTexts(const MonthlyDates& dates) {
   MessageTexts texts;
   texts.heading =
       "T\xE4ss\xE4 on " + ToLowerCp1252(name) + "n " + FourDigitYear(year) + " kuukausiraportti";
+  // The three table headers differ only in their titles.
+  const std::string columns = abbreviation + " / " + Year(year) + "     " + abbreviation + " / " +
+                              Year(last_year) + kCumulativeHeader + Year(year) + kCumulativeHeader +
+                              Year(last_year);
   for (int t = 0; t < 3; ++t) {
-    texts.table_headers[t] = PadRight(kTableTitles[t], 19) + abbreviation + " / " + Year(year) +
-                             "     " + abbreviation + " / " + Year(last_year) + kCumulativeHeader +
-                             Year(year) + kCumulativeHeader + Year(last_year);
+    texts.table_headers[t] = PadRight(kTableTitles[t], 19) + columns;
   }
   return texts;
 }
