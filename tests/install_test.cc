@@ -37,7 +37,7 @@ std::string FindOnPath(const std::string& program) {
   while (start <= dirs.size()) {
     size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    const std::string candidate = dirs.substr(start, end - start) + "/" + program;
+    std::string candidate = dirs.substr(start, end - start) + "/" + program;
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
   }

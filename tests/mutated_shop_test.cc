@@ -216,7 +216,7 @@ TEST_F(MutatedShopTest, AmountsBeyondTheCurrencyRangeEndTheRunNamingTheRow) {
     char* row = Record(journal, kRowLength, n);
     row[journal_layout::kRowType] = 'M';
     EncodeInt64(row + journal_layout::kQuantity, huge / 3);
-    EncodeInt64(row + journal_layout::kUnitPrice, 10000 * 100);
+    EncodeInt64(row + journal_layout::kUnitPrice, int64_t{10000} * 100);
   }
   ProcessResult run = RunDamaged("a huge sale", {{kJournalFileName, journal}});
   EXPECT_TRUE(EndedWithOneClearLine(run));

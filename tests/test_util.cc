@@ -14,8 +14,6 @@
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace sarvilax::testing {
 
 TempDir::TempDir() {
