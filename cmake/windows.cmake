@@ -14,29 +14,12 @@
 # sarvilax_tests.exe holds the tests of the shared code and of the Windows
 # files; scripts/test-windows runs it under Wine.
 
-set(platform_suffix windows)
-set(other_platform_suffix posix)
 set(source_dirs core app ui posdata figures reports delivery)
 # Of the whole-program tests (tests/), these need nothing but the library;
 # the others run the Linux programs with fork, faketime or PHP.
 set(windows_whole_program_tests tests/figures_crosscheck_test.cc)
 
-set(library_sources)
-set(test_sources)
-foreach(dir IN LISTS source_dirs)
-  file(GLOB dir_sources CONFIGURE_DEPENDS ${dir}/*.cc)
-  foreach(src IN LISTS dir_sources)
-    if(src MATCHES "_${other_platform_suffix}(_test)?\\.cc$")
-      # other platforms' files and their tests are not built here
-    elseif(src MATCHES "_test\\.cc$")
-      list(APPEND test_sources ${src})
-    elseif(src MATCHES "_main\\.cc$")
-      # entry points are linked below
-    else()
-      list(APPEND library_sources ${src})
-    endif()
-  endforeach()
-endforeach()
+sarvilax_collect_sources(posix ${source_dirs})
 
 # -O2 rather than -O3: GCC 12 warns falsely (-Wrestrict) about std::string
 # at -O3.
