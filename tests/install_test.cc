@@ -15,6 +15,7 @@ namespace sarvilax {
 namespace {
 
 using testing::Exists;
+using testing::FindOnPath;
 using testing::ProcessResult;
 using testing::ReadFile;
 using testing::RunProcess;
@@ -28,20 +29,6 @@ constexpr char kManPage[] = "/usr/share/man/man1/sarvilax.1";
 
 std::string BuildDirectory() {
   return std::filesystem::path(SARVILAX_BINARY).parent_path().string();
-}
-
-std::string FindOnPath(const std::string& program) {
-  const char* path = getenv("PATH");
-  const std::string dirs = path == nullptr ? "/usr/bin:/bin" : path;
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
 }
 
 std::string Describe(const ProcessResult& result) {

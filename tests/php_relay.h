@@ -23,20 +23,6 @@ extern char** environ;
 
 namespace sarvilax::testing {
 
-inline std::string FindOnPath(const std::string& program) {
-  const char* path = getenv("PATH");
-  std::string dirs = path == nullptr ? "/usr/bin:/bin" : path;
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
-
 inline bool Accepts(int port) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};

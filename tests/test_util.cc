@@ -114,4 +114,18 @@ void WriteFile(const std::string& path, const std::string& contents) {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
+std::string FindOnPath(const std::string& program) {
+  const char* path = getenv("PATH");
+  const std::string dirs = path == nullptr ? "/usr/bin:/bin" : path;
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string candidate = dirs.substr(start, end - start) + "/" + program;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
 }  // namespace sarvilax::testing

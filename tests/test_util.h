@@ -38,6 +38,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
 bool Exists(const std::string& path);
+// The first executable named program in the folders of PATH, or "".
+std::string FindOnPath(const std::string& program);
 
 }  // namespace sarvilax::testing
 
