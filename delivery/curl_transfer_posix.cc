@@ -58,7 +58,7 @@ struct ListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
-class CurlTransfer : public HttpTransfer {
+class CurlTransfer : public ClientTransfer {
  public:
   explicit CurlTransfer(const RelayConfig& config) : config_(config) {
     if (!GlobalInitOnce()) return;
@@ -77,24 +77,9 @@ class CurlTransfer : public HttpTransfer {
     if (handle_ != nullptr && !SetFixedOptions()) handle_.reset();
   }
 
-  std::string Post(const std::string& url, const std::string& form_body) override {
-    last_failure_.clear();
-    try {
-      return Transfer(url, form_body);
-    } catch (...) {
-      last_failure_ = "the transfer failed";
-      return "";
-    }
-  }
-
-  std::string LastFailure() const override { return last_failure_; }
-
  private:
-  std::string Transfer(const std::string& url, const std::string& form_body) {
-    if (handle_ == nullptr) {
-      last_failure_ = "the HTTPS client could not be set up";
-      return "";
-    }
+  std::string Transfer(const std::string& url, const std::string& form_body) override {
+    if (handle_ == nullptr) return Fails("the HTTPS client could not be set up");
     ReplyBuffer reply;
     CURL* h = handle_.get();
     const bool set = curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
@@ -102,10 +87,7 @@ class CurlTransfer : public HttpTransfer {
                                       static_cast<curl_off_t>(form_body.size())) == CURLE_OK &&
                      curl_easy_setopt(h, CURLOPT_POSTFIELDS, form_body.data()) == CURLE_OK &&
                      curl_easy_setopt(h, CURLOPT_WRITEDATA, &reply) == CURLE_OK;
-    if (!set) {
-      last_failure_ = "the request could not be prepared";
-      return "";
-    }
+    if (!set) return Fails("the request could not be prepared");
     const CURLcode result = curl_easy_perform(h);
     // The handle must not keep pointers into this call's body and reply.
     curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t{0});
@@ -115,13 +97,9 @@ class CurlTransfer : public HttpTransfer {
     // caller reads.
     const bool complete = result == CURLE_OK || (result == CURLE_WRITE_ERROR && reply.capped);
     long status = 0;
-    if (!complete) {
-      last_failure_ = curl_easy_strerror(result);
-      return "";
-    }
+    if (!complete) return Fails(curl_easy_strerror(result));
     if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status != kHttpOk) {
-      last_failure_ = "HTTP status " + std::to_string(status);
-      return "";
+      return Fails("HTTP status " + std::to_string(status));
     }
     return reply.text;
   }
@@ -147,7 +125,6 @@ class CurlTransfer : public HttpTransfer {
   }
 
   const RelayConfig config_;
-  std::string last_failure_;
   // Declared before the handle, which points to it, so it is freed after.
   std::unique_ptr<curl_slist, ListDeleter> headers_;
   std::unique_ptr<CURL, EasyDeleter> handle_;

@@ -45,6 +45,34 @@ class HttpTransfer {
   virtual std::string LastFailure() const { return ""; }
 };
 
+// The shape of the platform's HTTPS clients: Transfer does one request and
+// may throw; Post keeps the promise of never throwing, and the reason for an
+// empty reply is set with Fails.
+class ClientTransfer : public HttpTransfer {
+ public:
+  std::string Post(const std::string& url, const std::string& form_body) final {
+    last_failure_.clear();
+    try {
+      return Transfer(url, form_body);
+    } catch (...) {
+      last_failure_ = "the transfer failed";
+      return "";
+    }
+  }
+  std::string LastFailure() const final { return last_failure_; }
+
+ protected:
+  virtual std::string Transfer(const std::string& url, const std::string& form_body) = 0;
+  // Notes why the request failed and gives the empty reply.
+  std::string Fails(const std::string& why) {
+    last_failure_ = why;
+    return "";
+  }
+
+ private:
+  std::string last_failure_;
+};
+
 // The relay over HTTPS (or http:// to this machine): one reused connection
 // for all requests of the process; certificates and host names always
 // verified; redirects never followed. On Windows the certificates are those

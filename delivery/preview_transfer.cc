@@ -49,15 +49,15 @@ std::string SafeFileName(const std::string& text) {
   return name.substr(0, 100);
 }
 
-class PreviewTransfer : public HttpTransfer {
+class PreviewTransfer : public ClientTransfer {
  public:
   PreviewTransfer(Env& env, std::string folder) : env_(env), folder_(std::move(folder)) {
     if (!folder_.ends_with('/')) folder_ += '/';
     next_number_ = static_cast<int>(env_.ListDirectory(folder_).size()) + 1;
   }
 
-  std::string Post(const std::string& url, const std::string& form_body) override {
-    last_failure_.clear();
+ private:
+  std::string Transfer(const std::string& url, const std::string& form_body) override {
     auto fields = DecodeForm(form_body);
     char number[16];
     std::snprintf(number, sizeof number, "%03d ", next_number_);
@@ -71,20 +71,15 @@ class PreviewTransfer : public HttpTransfer {
     try {
       env_.WriteWholeFile(path, text);
     } catch (const Error& e) {
-      last_failure_ = e.what();
-      return "";
+      return Fails(e.what());
     }
     ++next_number_;
     return "True";
   }
 
-  std::string LastFailure() const override { return last_failure_; }
-
- private:
   Env& env_;
   std::string folder_;
   int next_number_;
-  std::string last_failure_;
 };
 
 }  // namespace

@@ -103,7 +103,7 @@ bool CrackUrl(const std::wstring& url, UrlParts* parts) {
   return true;
 }
 
-class WinHttpTransfer : public HttpTransfer {
+class WinHttpTransfer : public ClientTransfer {
  public:
   explicit WinHttpTransfer(const RelayConfig& config) : config_(config) {
     session_.reset(WinHttpOpen(L"Sarvilax/" SARVILAX_VERSION, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
@@ -115,26 +115,10 @@ class WinHttpTransfer : public HttpTransfer {
     AllowCurrentTls();
   }
 
-  std::string Post(const std::string& url, const std::string& form_body) override {
-    last_failure_.clear();
-    try {
-      return Transfer(url, form_body);
-    } catch (...) {
-      last_failure_ = "the transfer failed";
-      return "";
-    }
-  }
-
-  std::string LastFailure() const override { return last_failure_; }
-
  private:
-  std::string Fails(const std::string& why) {
-    last_failure_ = why;
-    return "";
-  }
   std::string FailsWithLastError() { return Fails(WinHttpErrorText(GetLastError())); }
 
-  std::string Transfer(const std::string& url, const std::string& form_body) {
+  std::string Transfer(const std::string& url, const std::string& form_body) override {
     if (session_ == nullptr) return Fails("the HTTPS client could not be set up");
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(config_.timeout_seconds);
@@ -217,7 +201,6 @@ class WinHttpTransfer : public HttpTransfer {
   }
 
   const RelayConfig config_;
-  std::string last_failure_;
   InternetHandle session_;
   // Declared after the session, so it is closed first.
   InternetHandle connection_;
